@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One open SQLite connection per table file, shared by every cursor on that file in this
+// process, so that two cursors on the stamp file see one another's posts and never lock
+// each other out. Internal to the table engine.
+class SqliteFile
+{
+public:
+    // Opens an existing file for reading and writing; never creates one.
+    static std::shared_ptr<SqliteFile> open(const QString &path, const QString &displayName);
+    // Creates a new file; fails if it exists.
+    static std::shared_ptr<SqliteFile> create(const QString &path, const QString &displayName);
+    ~SqliteFile();
+
+    sqlite3 *handle() const { return m_db; }
+    const QString &displayName() const { return m_displayName; }
+    // Counts the writes through this connection, so cursors know when cached rows are stale.
+    quint64 dataVersion() const { return m_dataVersion; }
+    void noteWrite() { ++m_dataVersion; }
+
+    [[noreturn]] void fail(const QString &what) const;
+    void execute(const char *sql);
+
+private:
+    SqliteFile(sqlite3 *db, QString path, QString displayName);
+    sqlite3 *m_db;
+    QString m_path;
+    QString m_displayName;
+    quint64 m_dataVersion = 0;
+};
+
+// A prepared statement that resets itself and fails through its file's error.
+class Statement
+{
+public:
+    Statement() = default;
+    Statement(SqliteFile &file, const QString &sql);
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    ~Statement();
+
+    bool isValid() const { return m_stmt != nullptr; }
+    sqlite3_stmt *handle() const { return m_stmt; }
+    void bind(int index, const QVariant &value);
+    void bindAll(const std::vector<QVariant> &values, int first = 1);
+    bool step(); // true while there is a row
+    void reset();
+
+private:
+    SqliteFile *m_file = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// BEGIN IMMEDIATE ... COMMIT; rolls back unless committed.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(SqliteFile &file);
+    ~WriteTransaction();
+    void commit();
+
+private:
+    SqliteFile &m_file;
+    bool m_open = false;
+};
+
+QString quoteIdentifier(const QString &name);

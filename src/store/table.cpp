@@ -1,0 +1,1165 @@
+#include "table.h"
+
+#include "collation.h"
+#include "databaseerror.h"
+#include "sqlitefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kBlockRows = 256;
+constexpr size_t kMaxCachedBlocks = 32;
+
+TFieldType typeFromDeclaration(const QString &declared, bool rowidAlias, int &size)
+{
+    const QString type = declared.trimmed().toUpper();
+    size = 0;
+    if (rowidAlias)
+        return TFieldType::AutoInc;
+    const qsizetype open = type.indexOf(u'(');
+    if (open > 0 && (type.startsWith(u"VARCHAR"_s) || type.startsWith(u"CHAR"_s) ||
+                     type.startsWith(u"NVARCHAR"_s))) {
+        size = type.mid(open + 1, type.indexOf(u')') - open - 1).trimmed().toInt();
+        return TFieldType::String;
+    }
+    if (type == u"SMALLINT"_s)
+        return TFieldType::SmallInt;
+    if (type.contains(u"INT"_s))
+        return TFieldType::Integer;
+    if (type == u"MONEY"_s || type == u"CURRENCY"_s)
+        return TFieldType::Currency;
+    if (type.contains(u"REAL"_s) || type.contains(u"FLOA"_s) || type.contains(u"DOUB"_s) ||
+        type.startsWith(u"NUMERIC"_s) || type.startsWith(u"DECIMAL"_s))
+        return TFieldType::Float;
+    if (type == u"BLOB"_s)
+        return TFieldType::Blob;
+    return TFieldType::Memo; // TEXT and anything else holds text of any length
+}
+
+QStringList splitFieldNames(const QString &names)
+{
+    QStringList list;
+    for (const QString &name : names.split(u';', Qt::SkipEmptyParts))
+        if (!name.trimmed().isEmpty())
+            list.append(name.trimmed());
+    return list;
+}
+
+} // namespace
+
+// Rows fetched by key, held undecoded: a text is only turned into a QString when a field
+// is read, so a walk that reads one field pays for that field alone.
+struct TTable::Cache
+{
+    struct Cell
+    {
+        int type = SQLITE_NULL;
+        int size = 0;
+        union {
+            qint64 integer;
+            double real;
+            size_t offset;
+        };
+        Cell() : integer(0) {}
+    };
+    struct Block
+    {
+        std::vector<Cell> cells; // rows × fields
+        std::string bytes;
+        quint64 lastUse = 0;
+    };
+
+    std::unordered_map<int, Block> blocks;
+    quint64 clock = 0;
+    quint64 dataVersion = 0;
+    Statement fetch;
+    std::vector<qint64> fetchKeys;
+
+    void clear() { blocks.clear(); }
+};
+
+TTable::TTable(QObject *parent) : QObject(parent), m_cache(std::make_unique<Cache>()) {}
+
+TTable::~TTable()
+{
+    m_state = TDataSetState::Inactive; // closing quietly: nobody is told any more
+    setMasterSource(nullptr);
+    for (TDataSource *source : std::vector<TDataSource *>(m_sources))
+        source->tableDestroyed();
+}
+
+void TTable::fail(const QString &what) const
+{
+    throw EDatabaseError(u"%1: %2"_s.arg(m_tableName, what));
+}
+
+void TTable::checkActive() const
+{
+    if (!Active())
+        fail(u"the table is not open"_s);
+}
+
+void TTable::checkOpenSettings() const
+{
+    if (Active())
+        fail(u"this cannot be changed while the table is open"_s);
+}
+
+void TTable::setDatabaseName(const QString &folder)
+{
+    checkOpenSettings();
+    m_databaseName = folder;
+}
+
+void TTable::setTableName(const QString &fileName)
+{
+    checkOpenSettings();
+    m_tableName = fileName;
+}
+
+QString TTable::filePath() const
+{
+    QString folder = m_databaseName;
+    folder.replace(u'\\', u'/');
+    return folder.isEmpty() ? m_tableName : QDir(folder).filePath(m_tableName);
+}
+
+TField *TTable::addField(const QString &fieldName, TFieldType type, int size)
+{
+    checkOpenSettings();
+    auto *field = new TField(this, fieldName, type, size);
+    field->m_index = int(m_fields.size());
+    m_fields.push_back(field);
+    m_declaredFieldCount = int(m_fields.size());
+    return field;
+}
+
+TField *TTable::FindField(const QString &fieldName) const
+{
+    for (TField *field : m_fields)
+        if (field->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return field;
+    return nullptr;
+}
+
+TField *TTable::FieldByName(const QString &fieldName) const
+{
+    TField *field = FindField(fieldName);
+    if (!field)
+        fail(u"there is no field '%1'"_s.arg(fieldName));
+    return field;
+}
+
+QString TTable::columnFor(const QString &fieldName) const
+{
+    const TField *field = FindField(fieldName);
+    return field ? quoteIdentifier(m_columnNames.at(field->Index())) : QString();
+}
+
+// ---------------------------------------------------------------- opening and closing
+
+void TTable::setActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+void TTable::Open()
+{
+    if (Active())
+        return;
+    if (m_tableName.isEmpty())
+        throw EDatabaseError(u"%1: no table file is named"_s.arg(objectName()));
+    try {
+        m_file = SqliteFile::open(filePath(), m_tableName);
+        m_sqlTable = QFileInfo(m_tableName).completeBaseName();
+        bindFields();
+        resolveOrder();
+        if (m_masterSource) {
+            const QStringList detailNames =
+                splitFieldNames(m_indexFieldNames.isEmpty() ? m_masterFields : m_indexFieldNames);
+            m_masterFieldIndexes.clear();
+            for (const QString &name : detailNames)
+                m_masterFieldIndexes.push_back(FieldByName(name)->Index());
+        }
+        if (m_filtered || !m_filterText.isEmpty()) {
+            std::vector<QVariant> unused;
+            m_filter.toSql([this](const QString &name) { return columnFor(name); }, m_tableName,
+                           unused);
+        }
+        prepareStatements();
+        m_masterKey = masterValues();
+        readKeys();
+    } catch (...) {
+        m_keys.clear();
+        m_cache->fetch = Statement();
+        m_file.reset();
+        while (int(m_fields.size()) > m_declaredFieldCount) {
+            delete m_fields.back();
+            m_fields.pop_back();
+        }
+        throw;
+    }
+    m_position = m_keys.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_keys.empty();
+    m_state = TDataSetState::Browse;
+    dataEvent(TDataEvent::ActiveChanged);
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+void TTable::bindFields()
+{
+    Statement info(*m_file, u"PRAGMA table_info(%1)"_s.arg(quoteIdentifier(m_sqlTable)));
+    struct Column
+    {
+        QString name;
+        QString declared;
+        int primaryKey;
+    };
+    std::vector<Column> columns;
+    int primaryKeyColumns = 0;
+    while (info.step()) {
+        Column column;
+        column.name = QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 1)));
+        column.declared = QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 2)));
+        column.primaryKey = sqlite3_column_int(info.handle(), 5);
+        primaryKeyColumns += column.primaryKey > 0;
+        columns.push_back(column);
+    }
+    if (columns.empty()) {
+        // An empty or foreign file reads as a database without our table.
+        fail(u"the file holds no table '%1'"_s.arg(m_sqlTable));
+    }
+    auto isRowidAlias = [&](const Column &column) {
+        return primaryKeyColumns == 1 && column.primaryKey == 1 &&
+               column.declared.trimmed().compare(u"INTEGER"_s, Qt::CaseInsensitive) == 0;
+    };
+
+    m_columnNames.clear();
+    m_rowidField = -1;
+    if (m_declaredFieldCount > 0) {
+        for (TField *field : m_fields) {
+            auto it = std::find_if(columns.begin(), columns.end(), [&](const Column &column) {
+                return column.name.compare(field->FieldName(), Qt::CaseInsensitive) == 0;
+            });
+            if (it == columns.end())
+                fail(u"the table has no field '%1'"_s.arg(field->FieldName()));
+            if (isRowidAlias(*it))
+                m_rowidField = field->Index();
+            m_columnNames.append(it->name);
+        }
+    } else {
+        for (const Column &column : columns) {
+            int size = 0;
+            const bool alias = isRowidAlias(column);
+            auto *field = new TField(this, column.name, typeFromDeclaration(column.declared, alias, size),
+                                     size);
+            field->m_index = int(m_fields.size());
+            if (alias)
+                m_rowidField = field->Index();
+            m_fields.push_back(field);
+            m_columnNames.append(column.name);
+        }
+    }
+}
+
+void TTable::prepareStatements()
+{
+    QStringList columns;
+    for (const QString &name : m_columnNames)
+        columns.append(quoteIdentifier(name));
+    QStringList placeholders(kBlockRows, u"?"_s);
+    m_cache->fetch = Statement(*m_file, u"SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)"_s.arg(
+                                            columns.join(u", "_s), quoteIdentifier(m_sqlTable),
+                                            placeholders.join(u',')));
+    m_cache->clear();
+    m_cache->dataVersion = m_file->dataVersion();
+}
+
+void TTable::Close()
+{
+    if (!Active())
+        return;
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    m_keys.clear();
+    m_position = -1;
+    m_bof = m_eof = true;
+    m_cache->clear();
+    m_cache->fetch = Statement();
+    m_file.reset();
+    m_state = TDataSetState::Inactive;
+    while (int(m_fields.size()) > m_declaredFieldCount) {
+        delete m_fields.back();
+        m_fields.pop_back();
+    }
+    dataEvent(TDataEvent::ActiveChanged);
+}
+
+// ---------------------------------------------------------------- order, filter, master
+
+std::vector<TTable::OrderColumn> TTable::orderColumnsFor(const QStringList &fieldNames) const
+{
+    std::vector<OrderColumn> order;
+    for (const QString &name : fieldNames) {
+        const TField *field = FieldByName(name);
+        if (field->Index() == m_rowidField) {
+            order.push_back({-1, false});
+            break; // the rowid is unique: nothing after it matters
+        }
+        order.push_back({field->Index(), field->DataType() == TFieldType::String ||
+                                             field->DataType() == TFieldType::Memo});
+    }
+    return order;
+}
+
+void TTable::resolveOrder()
+{
+    QStringList names;
+    if (!m_indexName.isEmpty()) {
+        Statement list(*m_file, u"PRAGMA index_list(%1)"_s.arg(quoteIdentifier(m_sqlTable)));
+        QString found;
+        while (list.step()) {
+            const QString name = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(list.handle(), 1)));
+            if (name.compare(m_indexName, Qt::CaseInsensitive) == 0)
+                found = name;
+        }
+        if (found.isEmpty())
+            fail(u"there is no index '%1'"_s.arg(m_indexName));
+        Statement info(*m_file, u"PRAGMA index_info(%1)"_s.arg(quoteIdentifier(found)));
+        while (info.step())
+            names.append(QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 2))));
+    } else if (!m_indexFieldNames.isEmpty()) {
+        names = splitFieldNames(m_indexFieldNames);
+    } else {
+        // The primary order: the primary key, else the order records were added in.
+        Statement info(*m_file, u"PRAGMA table_info(%1)"_s.arg(quoteIdentifier(m_sqlTable)));
+        std::map<int, QString> keyColumns;
+        while (info.step()) {
+            const int position = sqlite3_column_int(info.handle(), 5);
+            if (position > 0)
+                keyColumns[position] = QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 1)));
+        }
+        for (const auto &[position, name] : keyColumns)
+            if (FindField(name))
+                names.append(name);
+    }
+    m_order = orderColumnsFor(names);
+}
+
+QString TTable::whereClause(std::vector<QVariant> &parameters) const
+{
+    QStringList conditions;
+    if (m_masterSource) {
+        if (m_masterKey.empty())
+            return u" WHERE 0"_s;
+        for (size_t i = 0; i < m_masterFieldIndexes.size(); ++i) {
+            if (m_masterKey[i].isNull())
+                return u" WHERE 0"_s;
+            conditions.append(quoteIdentifier(m_columnNames.at(m_masterFieldIndexes[i])) +
+                              u" = ?"_s);
+            parameters.push_back(m_masterKey[i]);
+        }
+    }
+    if (m_filtered && !m_filter.isEmpty())
+        conditions.append(m_filter.toSql([this](const QString &name) { return columnFor(name); },
+                                         m_tableName, parameters));
+    return conditions.isEmpty() ? QString() : u" WHERE "_s + conditions.join(u" AND "_s);
+}
+
+void TTable::readKeys()
+{
+    m_cache->clear();
+    m_keys.clear();
+    std::vector<QVariant> parameters;
+    const QString where = whereClause(parameters);
+    const QString table = quoteIdentifier(m_sqlTable);
+
+    // Leading order fields that the master link holds constant do not order anything.
+    std::vector<OrderColumn> order = m_order;
+    while (!order.empty() && order.front().fieldIndex >= 0 &&
+           std::find(m_masterFieldIndexes.begin(), m_masterFieldIndexes.end(),
+                     order.front().fieldIndex) != m_masterFieldIndexes.end() &&
+           m_masterSource)
+        order.erase(order.begin());
+    if (!order.empty() && order.back().fieldIndex < 0)
+        order.pop_back();
+
+    const bool sortHere =
+        std::any_of(order.begin(), order.end(), [](const OrderColumn &c) { return c.text; });
+    if (!sortHere) {
+        QStringList by;
+        for (const OrderColumn &column : order)
+            by.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
+        by.append(u"rowid"_s);
+        Statement keys(*m_file, u"SELECT rowid FROM %1%2 ORDER BY %3"_s.arg(table, where,
+                                                                             by.join(u", "_s)));
+        keys.bindAll(parameters);
+        while (keys.step())
+            m_keys.push_back(sqlite3_column_int64(keys.handle(), 0));
+        return;
+    }
+
+    // Each order field's values are ranked once (distinct values sorted by the Danish text
+    // order or by number); records are then sorted by their ranks, with the rowid last.
+    QStringList columns;
+    for (const OrderColumn &column : order)
+        columns.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
+    Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3"_s.arg(columns.join(u", "_s), table, where));
+    rows.bindAll(parameters);
+    const size_t width = order.size();
+    std::vector<quint32> ranks;
+    std::vector<QHash<QByteArray, quint32>> textIds(width);
+    std::vector<std::map<double, quint32>> numberIds(width);
+    std::vector<std::vector<QByteArray>> texts(width);
+    while (rows.step()) {
+        sqlite3_stmt *stmt = rows.handle();
+        m_keys.push_back(sqlite3_column_int64(stmt, 0));
+        for (size_t c = 0; c < width; ++c) {
+            const int column = int(c) + 1;
+            if (sqlite3_column_type(stmt, column) == SQLITE_NULL) {
+                ranks.push_back(0);
+            } else if (order[c].text) {
+                const char *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+                const int size = sqlite3_column_bytes(stmt, column);
+                const QByteArray probe = QByteArray::fromRawData(data, size);
+                auto it = textIds[c].constFind(probe);
+                if (it == textIds[c].constEnd()) {
+                    texts[c].emplace_back(data, size);
+                    it = textIds[c].insert(texts[c].back(), quint32(texts[c].size()));
+                }
+                ranks.push_back(it.value());
+            } else {
+                auto [it, added] = numberIds[c].try_emplace(sqlite3_column_double(stmt, column),
+                                                            quint32(numberIds[c].size() + 1));
+                Q_UNUSED(added);
+                ranks.push_back(it->second);
+            }
+        }
+    }
+    // Turn first-seen ids into ranks of the order.
+    for (size_t c = 0; c < width; ++c) {
+        std::vector<quint32> rankOfId;
+        if (order[c].text) {
+            const auto &values = texts[c];
+            std::vector<QByteArray> keys;
+            keys.reserve(values.size());
+            for (const QByteArray &value : values)
+                keys.push_back(Collation::sortKey(QString::fromUtf8(value)));
+            std::vector<quint32> byKey(values.size());
+            std::iota(byKey.begin(), byKey.end(), 0);
+            std::sort(byKey.begin(), byKey.end(),
+                      [&](quint32 a, quint32 b) { return keys[a] < keys[b]; });
+            rankOfId.assign(values.size() + 1, 0);
+            quint32 rank = 0;
+            for (size_t i = 0; i < byKey.size(); ++i) {
+                if (i == 0 || keys[byKey[i]] != keys[byKey[i - 1]])
+                    ++rank;
+                rankOfId[byKey[i] + 1] = rank;
+            }
+        } else {
+            rankOfId.assign(numberIds[c].size() + 1, 0);
+            quint32 rank = 0;
+            for (const auto &[value, id] : numberIds[c])
+                rankOfId[id] = ++rank;
+        }
+        for (size_t row = 0; row < m_keys.size(); ++row) {
+            quint32 &value = ranks[row * width + c];
+            value = rankOfId[value];
+        }
+    }
+    std::vector<quint32> permutation(m_keys.size());
+    std::iota(permutation.begin(), permutation.end(), 0);
+    std::sort(permutation.begin(), permutation.end(), [&](quint32 a, quint32 b) {
+        for (size_t c = 0; c < width; ++c) {
+            const quint32 ra = ranks[a * width + c];
+            const quint32 rb = ranks[b * width + c];
+            if (ra != rb)
+                return ra < rb;
+        }
+        return m_keys[a] < m_keys[b];
+    });
+    std::vector<qint64> sorted(m_keys.size());
+    for (size_t i = 0; i < permutation.size(); ++i)
+        sorted[i] = m_keys[permutation[i]];
+    m_keys = std::move(sorted);
+}
+
+void TTable::requery()
+{
+    readKeys();
+    m_position = m_keys.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_keys.empty();
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+void TTable::refreshKeys(qint64 keepKey)
+{
+    readKeys();
+    const int found = positionOf(keepKey);
+    if (found >= 0)
+        m_position = found;
+    else
+        m_position = m_keys.empty() ? -1 : std::clamp(m_position, 0, int(m_keys.size()) - 1);
+    m_bof = m_position <= 0;
+    m_eof = m_keys.empty();
+}
+
+int TTable::positionOf(qint64 key) const
+{
+    const auto it = std::find(m_keys.begin(), m_keys.end(), key);
+    return it == m_keys.end() ? -1 : int(it - m_keys.begin());
+}
+
+void TTable::setFilter(const QString &text)
+{
+    if (text == m_filterText)
+        return;
+    Filter::Expression parsed = Filter::Expression::parse(text, m_tableName);
+    if (Active()) {
+        std::vector<QVariant> unused;
+        parsed.toSql([this](const QString &name) { return columnFor(name); }, m_tableName, unused);
+        if (m_filtered)
+            CheckBrowseMode();
+    }
+    m_filterText = text;
+    m_filter = std::move(parsed);
+    if (Active() && m_filtered)
+        requery();
+}
+
+void TTable::setFiltered(bool filtered)
+{
+    if (filtered == m_filtered)
+        return;
+    if (Active())
+        CheckBrowseMode();
+    m_filtered = filtered;
+    if (Active())
+        requery();
+}
+
+void TTable::setIndexName(const QString &indexName)
+{
+    const QString previousName = m_indexName;
+    const QString previousFields = m_indexFieldNames;
+    m_indexName = indexName;
+    m_indexFieldNames.clear();
+    if (!Active())
+        return;
+    const std::vector<OrderColumn> previousOrder = m_order;
+    try {
+        resolveOrder();
+        CheckBrowseMode();
+    } catch (...) {
+        m_indexName = previousName;
+        m_indexFieldNames = previousFields;
+        m_order = previousOrder;
+        throw;
+    }
+    const qint64 current = m_position >= 0 ? m_keys[m_position] : 0;
+    refreshKeys(current);
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+void TTable::setIndexFieldNames(const QString &fieldNames)
+{
+    if (Active() && m_masterSource)
+        fail(u"the index fields cannot change while the master link is open"_s);
+    const QString previousName = m_indexName;
+    const QString previousFields = m_indexFieldNames;
+    m_indexFieldNames = fieldNames;
+    m_indexName.clear();
+    if (!Active())
+        return;
+    const std::vector<OrderColumn> previousOrder = m_order;
+    try {
+        resolveOrder();
+        CheckBrowseMode();
+    } catch (...) {
+        m_indexName = previousName;
+        m_indexFieldNames = previousFields;
+        m_order = previousOrder;
+        throw;
+    }
+    const qint64 current = m_position >= 0 ? m_keys[m_position] : 0;
+    refreshKeys(current);
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+void TTable::setMasterSource(TDataSource *source)
+{
+    if (source == m_masterSource)
+        return;
+    if (Active() && source)
+        fail(u"the master link cannot change while the table is open"_s);
+    if (m_masterSource)
+        m_masterSource->removeDetail(this);
+    m_masterSource = source;
+    if (m_masterSource)
+        m_masterSource->addDetail(this);
+}
+
+void TTable::setMasterFields(const QString &fieldNames)
+{
+    checkOpenSettings();
+    m_masterFields = fieldNames;
+}
+
+std::vector<QVariant> TTable::masterValues() const
+{
+    std::vector<QVariant> values;
+    TTable *master = m_masterSource ? m_masterSource->DataSet() : nullptr;
+    if (!master || !master->Active() || (master->IsEmpty() && master->State() != TDataSetState::Insert))
+        return values;
+    for (const QString &name : splitFieldNames(m_masterFields))
+        values.push_back(master->FieldByName(name)->Value());
+    return values;
+}
+
+void TTable::masterChanged()
+{
+    if (!Active())
+        return;
+    std::vector<QVariant> key = masterValues();
+    if (key == m_masterKey)
+        return;
+    CheckBrowseMode();
+    m_masterKey = std::move(key);
+    requery();
+}
+
+// ---------------------------------------------------------------- moving
+
+bool TTable::IsEmpty() const
+{
+    return m_keys.empty() && m_state != TDataSetState::Insert;
+}
+
+int TTable::RecordCount() const
+{
+    checkActive();
+    return int(m_keys.size());
+}
+
+int TTable::RecNo() const
+{
+    if (m_state == TDataSetState::Insert)
+        return m_insertPosition + 1;
+    return m_position + 1;
+}
+
+void TTable::setPosition(int position)
+{
+    if (position == m_position)
+        return;
+    m_position = position;
+    dataEvent(TDataEvent::DataSetScrolled);
+}
+
+void TTable::First()
+{
+    checkActive();
+    CheckBrowseMode();
+    m_bof = true;
+    m_eof = m_keys.empty();
+    if (!m_keys.empty())
+        setPosition(0);
+}
+
+void TTable::Last()
+{
+    checkActive();
+    CheckBrowseMode();
+    m_eof = true;
+    m_bof = m_keys.empty();
+    if (!m_keys.empty())
+        setPosition(int(m_keys.size()) - 1);
+}
+
+int TTable::MoveBy(int distance)
+{
+    checkActive();
+    CheckBrowseMode();
+    if (m_keys.empty()) {
+        m_bof = m_eof = true;
+        return 0;
+    }
+    const int last = int(m_keys.size()) - 1;
+    const int target = std::clamp(qint64(m_position) + distance, qint64(0), qint64(last));
+    m_eof = distance > 0 && m_position + distance > last;
+    m_bof = distance < 0 && m_position + distance < 0;
+    if (distance > 0 && target > m_position)
+        m_bof = false;
+    if (distance < 0 && target < m_position)
+        m_eof = false;
+    const int moved = target - m_position;
+    setPosition(target);
+    return moved;
+}
+
+void TTable::Next()
+{
+    MoveBy(1);
+}
+
+void TTable::Prior()
+{
+    MoveBy(-1);
+}
+
+void TTable::setRecNo(int recNo)
+{
+    checkActive();
+    CheckBrowseMode();
+    if (m_keys.empty())
+        return;
+    const int target = std::clamp(recNo - 1, 0, int(m_keys.size()) - 1);
+    m_bof = target == 0;
+    m_eof = false;
+    setPosition(target);
+}
+
+bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOptions options)
+{
+    checkActive();
+    CheckBrowseMode();
+    const TField *field = FieldByName(fieldName);
+    const bool text = field->DataType() == TFieldType::String ||
+                      field->DataType() == TFieldType::Memo;
+    const QString wanted = value.toString();
+    const bool caseBlind = text && options.testFlag(TLocateOption::CaseInsensitive);
+    const bool partial = text && options.testFlag(TLocateOption::PartialKey);
+
+    std::vector<QVariant> parameters;
+    QString where = whereClause(parameters);
+    const QString column = quoteIdentifier(m_columnNames.at(field->Index()));
+    std::unordered_set<qint64> matches;
+    if (caseBlind || partial) {
+        Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3"_s.arg(column, quoteIdentifier(m_sqlTable),
+                                                                     where));
+        rows.bindAll(parameters);
+        while (rows.step()) {
+            const int size = sqlite3_column_bytes(rows.handle(), 1);
+            const QString candidate = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(rows.handle(), 1)), size);
+            const Qt::CaseSensitivity sensitivity =
+                caseBlind ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const bool equal = partial ? candidate.startsWith(wanted, sensitivity)
+                                       : candidate.compare(wanted, sensitivity) == 0;
+            if (equal)
+                matches.insert(sqlite3_column_int64(rows.handle(), 0));
+        }
+    } else {
+        const QVariant stored = field->convert(value);
+        where += where.isEmpty() ? u" WHERE "_s : u" AND "_s;
+        if (stored.isNull()) {
+            where += u"IFNULL(%1, '') = ''"_s.arg(column);
+        } else {
+            where += column + u" = ?"_s;
+            parameters.push_back(stored);
+        }
+        Statement rows(*m_file, u"SELECT rowid FROM %1%2"_s.arg(quoteIdentifier(m_sqlTable), where));
+        rows.bindAll(parameters);
+        while (rows.step())
+            matches.insert(sqlite3_column_int64(rows.handle(), 0));
+    }
+    if (matches.empty())
+        return false;
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+        if (matches.count(m_keys[i])) {
+            m_bof = i == 0;
+            m_eof = false;
+            setPosition(int(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- reading records
+
+QVariant TTable::cachedValue(int position, int fieldIndex)
+{
+    Cache &cache = *m_cache;
+    if (cache.dataVersion != m_file->dataVersion()) {
+        cache.clear();
+        cache.dataVersion = m_file->dataVersion();
+    }
+    const int blockIndex = position / kBlockRows;
+    auto it = cache.blocks.find(blockIndex);
+    if (it == cache.blocks.end()) {
+        if (cache.blocks.size() >= kMaxCachedBlocks) {
+            auto oldest = std::min_element(cache.blocks.begin(), cache.blocks.end(),
+                                           [](const auto &a, const auto &b) {
+                                               return a.second.lastUse < b.second.lastUse;
+                                           });
+            cache.blocks.erase(oldest);
+        }
+        const int first = blockIndex * kBlockRows;
+        const int rows = std::min(kBlockRows, int(m_keys.size()) - first);
+        const int width = FieldCount();
+        Cache::Block block;
+        block.cells.resize(size_t(kBlockRows) * width);
+        // Keys of the block in key order, to find each fetched row's place.
+        std::vector<std::pair<qint64, int>> places;
+        places.reserve(rows);
+        Statement &fetch = cache.fetch;
+        for (int i = 0; i < kBlockRows; ++i) {
+            if (i < rows) {
+                sqlite3_bind_int64(fetch.handle(), i + 1, m_keys[first + i]);
+                places.emplace_back(m_keys[first + i], i);
+            } else {
+                sqlite3_bind_null(fetch.handle(), i + 1);
+            }
+        }
+        std::sort(places.begin(), places.end());
+        while (fetch.step()) {
+            sqlite3_stmt *stmt = fetch.handle();
+            const qint64 key = sqlite3_column_int64(stmt, 0);
+            const auto place = std::lower_bound(places.begin(), places.end(),
+                                                std::pair<qint64, int>(key, -1));
+            if (place == places.end() || place->first != key)
+                continue;
+            Cache::Cell *cells = &block.cells[size_t(place->second) * width];
+            for (int c = 0; c < width; ++c) {
+                Cache::Cell &cell = cells[c];
+                cell.type = sqlite3_column_type(stmt, c + 1);
+                switch (cell.type) {
+                case SQLITE_INTEGER:
+                    cell.integer = sqlite3_column_int64(stmt, c + 1);
+                    break;
+                case SQLITE_FLOAT:
+                    cell.real = sqlite3_column_double(stmt, c + 1);
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const void *data = cell.type == SQLITE_TEXT
+                                           ? static_cast<const void *>(sqlite3_column_text(stmt, c + 1))
+                                           : sqlite3_column_blob(stmt, c + 1);
+                    cell.size = sqlite3_column_bytes(stmt, c + 1);
+                    cell.offset = block.bytes.size();
+                    block.bytes.append(static_cast<const char *>(data), size_t(cell.size));
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+        }
+        fetch.reset();
+        it = cache.blocks.emplace(blockIndex, std::move(block)).first;
+    }
+    Cache::Block &block = it->second;
+    block.lastUse = ++cache.clock;
+    const Cache::Cell &cell =
+        block.cells[size_t(position - blockIndex * kBlockRows) * FieldCount() + fieldIndex];
+    const TFieldType type = m_fields[fieldIndex]->DataType();
+    switch (cell.type) {
+    case SQLITE_INTEGER:
+        if (type == TFieldType::Float || type == TFieldType::Currency)
+            return double(cell.integer);
+        if (type == TFieldType::String || type == TFieldType::Memo)
+            return QString::number(cell.integer);
+        return cell.integer;
+    case SQLITE_FLOAT:
+        if (type == TFieldType::String || type == TFieldType::Memo)
+            return QString::number(cell.real, 'g', 15);
+        return cell.real;
+    case SQLITE_TEXT: {
+        const char *data = block.bytes.data() + cell.offset;
+        if (type == TFieldType::Blob)
+            return QByteArray(data, cell.size);
+        if (type == TFieldType::String || type == TFieldType::Memo)
+            return QString::fromUtf8(data, cell.size);
+        // A number column that another program filled with text.
+        bool ok = false;
+        const double number = QByteArray(data, cell.size).toDouble(&ok);
+        return ok ? QVariant(number) : QVariant();
+    }
+    case SQLITE_BLOB: {
+        const char *data = block.bytes.data() + cell.offset;
+        if (type == TFieldType::String || type == TFieldType::Memo)
+            return QString::fromUtf8(data, cell.size);
+        return QByteArray(data, cell.size);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant TTable::valueAt(int row, int fieldIndex)
+{
+    checkActive();
+    if (fieldIndex < 0 || fieldIndex >= FieldCount() || row < 0 || row >= int(m_keys.size()))
+        return {};
+    if (m_state == TDataSetState::Edit && row == m_position)
+        return m_buffer[fieldIndex];
+    return cachedValue(row, fieldIndex);
+}
+
+QVariant TTable::fieldValue(const TField &field)
+{
+    switch (m_state) {
+    case TDataSetState::Edit:
+    case TDataSetState::Insert:
+        return m_buffer[field.Index()];
+    case TDataSetState::Browse:
+        return m_position >= 0 ? cachedValue(m_position, field.Index()) : QVariant();
+    default:
+        return {};
+    }
+}
+
+// ---------------------------------------------------------------- editing
+
+void TTable::setFieldValue(const TField &field, const QVariant &value)
+{
+    if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
+        fail(u"field '%1': the record is not being edited"_s.arg(field.FieldName()));
+    m_buffer[field.Index()] = value;
+    m_changed[field.Index()] = true;
+    m_modified = true;
+    dataEvent(TDataEvent::FieldChanged, const_cast<TField *>(&field));
+}
+
+void TTable::setState(TDataSetState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    dataEvent(TDataEvent::StateChanged);
+}
+
+void TTable::startInsert(int position)
+{
+    m_returnPosition = m_position;
+    m_insertPosition = position;
+    m_buffer.assign(m_fields.size(), QVariant());
+    m_changed.assign(m_fields.size(), false);
+    const std::vector<QVariant> master = masterValues();
+    for (size_t i = 0; i < m_masterFieldIndexes.size() && i < master.size(); ++i) {
+        m_buffer[m_masterFieldIndexes[i]] = master[i];
+        m_changed[m_masterFieldIndexes[i]] = true;
+    }
+    m_modified = false;
+    m_eof = m_bof = false;
+    setState(TDataSetState::Insert);
+    dataEvent(TDataEvent::DataSetChanged);
+    if (AfterInsert)
+        AfterInsert(*this);
+}
+
+void TTable::Insert()
+{
+    checkActive();
+    CheckBrowseMode();
+    startInsert(std::max(m_position, 0));
+}
+
+void TTable::Append()
+{
+    checkActive();
+    CheckBrowseMode();
+    startInsert(int(m_keys.size()));
+}
+
+void TTable::Edit()
+{
+    checkActive();
+    if (m_state == TDataSetState::Edit || m_state == TDataSetState::Insert)
+        return;
+    if (m_keys.empty()) {
+        Append();
+        return;
+    }
+    m_buffer.resize(m_fields.size());
+    for (int i = 0; i < FieldCount(); ++i)
+        m_buffer[i] = cachedValue(m_position, i);
+    m_changed.assign(m_fields.size(), false);
+    m_modified = false;
+    m_editKey = m_keys[m_position];
+    setState(TDataSetState::Edit);
+}
+
+void TTable::CheckBrowseMode()
+{
+    checkActive();
+    if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
+        return;
+    if (m_modified)
+        Post();
+    else
+        Cancel();
+}
+
+void TTable::Post()
+{
+    checkActive();
+    if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
+        return;
+    if (BeforePost)
+        BeforePost(*this);
+    const bool inserting = m_state == TDataSetState::Insert;
+    const QString table = quoteIdentifier(m_sqlTable);
+    qint64 key = m_editKey;
+    {
+        WriteTransaction transaction(*m_file);
+        QStringList columns;
+        std::vector<QVariant> values;
+        for (int i = 0; i < FieldCount(); ++i) {
+            if (i == m_rowidField || !m_changed[i])
+                continue;
+            columns.append(quoteIdentifier(m_columnNames.at(i)));
+            values.push_back(m_buffer[i]);
+        }
+        if (inserting) {
+            const QString sql =
+                columns.isEmpty()
+                    ? u"INSERT INTO %1 DEFAULT VALUES"_s.arg(table)
+                    : u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+                          table, columns.join(u", "_s),
+                          QStringList(columns.size(), u"?"_s).join(u", "_s));
+            Statement insert(*m_file, sql);
+            insert.bindAll(values);
+            insert.step();
+            key = sqlite3_last_insert_rowid(m_file->handle());
+        } else if (!columns.isEmpty()) {
+            for (QString &column : columns)
+                column += u" = ?"_s;
+            Statement update(*m_file, u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(
+                                          table, columns.join(u", "_s)));
+            update.bindAll(values);
+            update.bind(int(values.size()) + 1, key);
+            update.step();
+            if (sqlite3_changes(m_file->handle()) != 1)
+                fail(u"the record no longer exists; another window may have deleted it"_s);
+        }
+        transaction.commit();
+    }
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    const bool primaryOrder = m_order.empty() || (m_order.size() == 1 && m_order[0].fieldIndex < 0);
+    if (primaryOrder && !m_masterSource && !(m_filtered && !m_filter.isEmpty())) {
+        // The common case needs no new read of the keys: a new record comes last.
+        if (inserting) {
+            m_keys.push_back(key);
+            m_position = int(m_keys.size()) - 1;
+        }
+        m_cache->clear();
+    } else {
+        if (inserting)
+            m_position = m_insertPosition;
+        refreshKeys(key);
+    }
+    m_eof = m_keys.empty();
+    m_bof = m_position <= 0;
+    setState(TDataSetState::Browse);
+    dataEvent(TDataEvent::DataSetChanged);
+    if (AfterPost)
+        AfterPost(*this);
+}
+
+void TTable::Cancel()
+{
+    checkActive();
+    if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
+        return;
+    const bool inserting = m_state == TDataSetState::Insert;
+    m_buffer.clear();
+    m_changed.clear();
+    m_modified = false;
+    if (inserting) {
+        m_position = m_keys.empty() ? -1
+                                    : std::clamp(m_returnPosition, 0, int(m_keys.size()) - 1);
+        m_bof = m_position <= 0;
+        m_eof = m_keys.empty();
+    }
+    setState(TDataSetState::Browse);
+    dataEvent(inserting ? TDataEvent::DataSetChanged : TDataEvent::RecordChanged);
+}
+
+void TTable::Delete()
+{
+    checkActive();
+    if (m_state == TDataSetState::Insert) {
+        Cancel();
+        return;
+    }
+    if (m_state == TDataSetState::Edit)
+        Cancel();
+    if (m_keys.empty())
+        fail(u"there is no record to delete"_s);
+    const qint64 key = m_keys[m_position];
+    {
+        WriteTransaction transaction(*m_file);
+        Statement remove(*m_file, u"DELETE FROM %1 WHERE rowid = ?"_s.arg(quoteIdentifier(m_sqlTable)));
+        remove.bind(1, key);
+        remove.step();
+        transaction.commit();
+    }
+    m_keys.erase(m_keys.begin() + m_position);
+    m_cache->clear();
+    if (m_position >= int(m_keys.size()))
+        m_position = int(m_keys.size()) - 1;
+    m_bof = m_position <= 0;
+    m_eof = m_keys.empty();
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+// ---------------------------------------------------------------- telling the data sources
+
+void TTable::addSource(TDataSource *source)
+{
+    m_sources.push_back(source);
+}
+
+void TTable::removeSource(TDataSource *source)
+{
+    std::erase(m_sources, source);
+}
+
+void TTable::dataEvent(TDataEvent event, TField *field)
+{
+    const bool enabled = m_disableCount == 0;
+    for (TDataSource *source : std::vector<TDataSource *>(m_sources))
+        source->notify(event, field, enabled);
+}
+
+void TTable::DisableControls()
+{
+    ++m_disableCount;
+}
+
+void TTable::EnableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0 && Active())
+        dataEvent(TDataEvent::DataSetChanged);
+}

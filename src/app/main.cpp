@@ -21,9 +21,9 @@ void showError(const QString &message)
 QString openCollection(TDM &dm)
 {
     TDM::CreateDataFolderIfMissing();
-    for (TTable *table : {dm.ConfigTable, dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable,
-                          dm.FarveTable, dm.ArtTable, dm.TypeTable, dm.KvalitetTable,
-                          dm.FrimAllTable})
+    for (TTable *table :
+         {dm.ConfigTable, dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
+          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
         table->Open();
     return u"Samlingen har %1 lande og %2 frimærker."_s.arg(dm.LandTable->RecordCount())
         .arg(dm.FrimAllTable->RecordCount());

@@ -25,36 +25,21 @@ const TTableDef &stamps()
     static const TTableDef table{
         u"Tmb_Mark.DB"_s,
         {
-            {u"Land"_s, T::String, 30},
-            {u"Katalog"_s, T::String, 20},
-            {u"RegNr"_s, T::SmallInt},
-            {u"Serie"_s, T::String, 30},
-            {u"Art"_s, T::String, 30},
-            {u"Num"_s, T::AutoInc},
-            {u"Paalydende"_s, T::String, 10},
-            {u"VaerdiUbrugt"_s, T::Currency},
-            {u"Ekstra"_s, T::String, 8},
-            {u"Katalognr"_s, T::String, 10},
-            {u"Anskaffet"_s, T::String, 10},
-            {u"Udgivet"_s, T::String, 10},
-            {u"Motiv"_s, T::String, 30},
-            {u"Type"_s, T::String, 30},
-            {u"Farve"_s, T::String, 30},
-            {u"Takning"_s, T::String, 30},
-            {u"Kvalitet"_s, T::String, 30},
-            {u"Vandmarke"_s, T::String, 30},
-            {u"Notater"_s, T::Memo, 240},
-            {u"Billede"_s, T::Blob},
-            {u"Antal"_s, T::SmallInt},
-            {u"Stempel"_s, T::String, 9},
-            {u"Ialt"_s, T::Currency},
-            {u"Aarstal"_s, T::SmallInt},
-            {u"Kunstner"_s, T::String, 30},
-            {u"Stemplet"_s, T::SmallInt},
-            {u"Ustemplet"_s, T::SmallInt},
-            {u"Ubrugt"_s, T::SmallInt},
-            {u"VaerdiStemplet"_s, T::Currency},
-            {u"VaerdiUstemplet"_s, T::Currency},
+            {u"Land"_s, T::String, 30},         {u"Katalog"_s, T::String, 20},
+            {u"RegNr"_s, T::SmallInt},          {u"Serie"_s, T::String, 30},
+            {u"Art"_s, T::String, 30},          {u"Num"_s, T::AutoInc},
+            {u"Paalydende"_s, T::String, 10},   {u"VaerdiUbrugt"_s, T::Currency},
+            {u"Ekstra"_s, T::String, 8},        {u"Katalognr"_s, T::String, 10},
+            {u"Anskaffet"_s, T::String, 10},    {u"Udgivet"_s, T::String, 10},
+            {u"Motiv"_s, T::String, 30},        {u"Type"_s, T::String, 30},
+            {u"Farve"_s, T::String, 30},        {u"Takning"_s, T::String, 30},
+            {u"Kvalitet"_s, T::String, 30},     {u"Vandmarke"_s, T::String, 30},
+            {u"Notater"_s, T::Memo, 240},       {u"Billede"_s, T::Blob},
+            {u"Antal"_s, T::SmallInt},          {u"Stempel"_s, T::String, 9},
+            {u"Ialt"_s, T::Currency},           {u"Aarstal"_s, T::SmallInt},
+            {u"Kunstner"_s, T::String, 30},     {u"Stemplet"_s, T::SmallInt},
+            {u"Ustemplet"_s, T::SmallInt},      {u"Ubrugt"_s, T::SmallInt},
+            {u"VaerdiStemplet"_s, T::Currency}, {u"VaerdiUstemplet"_s, T::Currency},
             {u"Katalogvardi"_s, T::Currency},
         },
         {},
@@ -120,8 +105,8 @@ const TTableDef &configuration()
 const std::vector<const TTableDef *> &all()
 {
     static const std::vector<const TTableDef *> tables{
-        &countries(), &stamps(),  &catalogues(), &series(),       &colours(),
-        &kinds(),     &types(),   &qualities(),  &configuration()};
+        &countries(), &stamps(), &catalogues(), &series(),       &colours(),
+        &kinds(),     &types(),  &qualities(),  &configuration()};
     return tables;
 }
 

@@ -27,8 +27,7 @@ TTable *tableOver(QObject *owner, const QString &name, const TTableDef &definiti
     table->setTableName(definition.fileName);
     if (declareFields)
         for (const TFieldDef &field : definition.fields)
-            table->addField(field.name, field.type, field.size)
-                ->setObjectName(name + field.name);
+            table->addField(field.name, field.type, field.size)->setObjectName(name + field.name);
     return table;
 }
 
@@ -67,18 +66,37 @@ TDM::TDM(QObject *parent) : QObject(parent)
     FrimTable->setMasterFields(u"Land"_s);
     FrimTable->setIndexFieldNames(u"Land"_s);
 
-    TField **stampFields[] = {
-        &FrimTableLand,       &FrimTableKatalog,      &FrimTableRegNr,
-        &FrimTableSerie,      &FrimTableArt,          &FrimTableNum,
-        &FrimTablePaalydende, &FrimTableVaerdiUbrugt, &FrimTableEkstra,
-        &FrimTableKatalognr,  &FrimTableAnskaffet,    &FrimTableUdgivet,
-        &FrimTableMotiv,      &FrimTableType,         &FrimTableFarve,
-        &FrimTableTakning,    &FrimTableKvalitet,     &FrimTableVandmarke,
-        &FrimTableNotater,    &FrimTableBillede,      &FrimTableAntal,
-        &FrimTableStempel,    &FrimTableIalt,         &FrimTableAarstal,
-        &FrimTableKunstner,   &FrimTableStemplet,     &FrimTableUstemplet,
-        &FrimTableUbrugt,     &FrimTableVaerdiStemplet, &FrimTableVaerdiUstemplet,
-        &FrimTableKatalogvardi};
+    TField **stampFields[] = {&FrimTableLand,
+                              &FrimTableKatalog,
+                              &FrimTableRegNr,
+                              &FrimTableSerie,
+                              &FrimTableArt,
+                              &FrimTableNum,
+                              &FrimTablePaalydende,
+                              &FrimTableVaerdiUbrugt,
+                              &FrimTableEkstra,
+                              &FrimTableKatalognr,
+                              &FrimTableAnskaffet,
+                              &FrimTableUdgivet,
+                              &FrimTableMotiv,
+                              &FrimTableType,
+                              &FrimTableFarve,
+                              &FrimTableTakning,
+                              &FrimTableKvalitet,
+                              &FrimTableVandmarke,
+                              &FrimTableNotater,
+                              &FrimTableBillede,
+                              &FrimTableAntal,
+                              &FrimTableStempel,
+                              &FrimTableIalt,
+                              &FrimTableAarstal,
+                              &FrimTableKunstner,
+                              &FrimTableStemplet,
+                              &FrimTableUstemplet,
+                              &FrimTableUbrugt,
+                              &FrimTableVaerdiStemplet,
+                              &FrimTableVaerdiUstemplet,
+                              &FrimTableKatalogvardi};
     static_assert(std::size(stampFields) == 31);
     for (size_t i = 0; i < std::size(stampFields); ++i)
         *stampFields[i] = FrimTable->Fields().at(i);

@@ -10,10 +10,8 @@
 class EDatabaseError : public std::exception
 {
 public:
-    explicit EDatabaseError(const QString &message)
-        : m_message(message), m_utf8(message.toUtf8())
-    {
-    }
+    explicit EDatabaseError(const QString &message) : m_message(message), m_utf8(message.toUtf8())
+    {}
 
     const QString &message() const noexcept { return m_message; }
     const char *what() const noexcept override { return m_utf8.constData(); }

@@ -9,16 +9,23 @@ class TDataSource;
 class TField;
 class TTable;
 
-enum class TDataSetState { Inactive, Browse, Edit, Insert };
+enum class TDataSetState
+{
+    Inactive,
+    Browse,
+    Edit,
+    Insert
+};
 
 // What a table tells the data sources that point at it.
-enum class TDataEvent {
-    ActiveChanged,  // opened or closed
-    RecordChanged,  // the current record's values changed as a whole (post, cancel)
-    FieldChanged,   // one field of the record being edited changed
-    DataSetChanged, // the set of records changed (open, filter, order, master move, enable)
+enum class TDataEvent
+{
+    ActiveChanged,   // opened or closed
+    RecordChanged,   // the current record's values changed as a whole (post, cancel)
+    FieldChanged,    // one field of the record being edited changed
+    DataSetChanged,  // the set of records changed (open, filter, order, master move, enable)
     DataSetScrolled, // the current record moved
-    StateChanged    // browse, edit, insert
+    StateChanged     // browse, edit, insert
 };
 
 // An observer of a data source: the data-aware controls and anything else that follows a

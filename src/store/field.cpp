@@ -99,8 +99,7 @@ double roundCurrency(double value)
 
 TField::TField(TTable *table, const QString &fieldName, TFieldType type, int size)
     : QObject(table), m_table(table), m_fieldName(fieldName), m_type(type), m_size(size)
-{
-}
+{}
 
 bool TField::IsNumeric() const
 {
@@ -196,8 +195,7 @@ QString TField::EditText() const
 
 void TField::refuse(const QString &why) const
 {
-    throw EFieldValueError(
-        u"%1: field '%2': %3"_s.arg(m_table->TableName(), m_fieldName, why));
+    throw EFieldValueError(u"%1: field '%2': %3"_s.arg(m_table->TableName(), m_fieldName, why));
 }
 
 QVariant TField::parseText(const QString &text) const
@@ -253,8 +251,10 @@ QVariant TField::convert(const QVariant &value) const
         const double real = value.toDouble(&ok);
         if (!ok || !std::isfinite(real) || real != std::trunc(real))
             refuse(u"'%1' is not a whole number"_s.arg(value.toString()));
-        const qint64 low = m_type == TFieldType::SmallInt ? -32768 : std::numeric_limits<int>::min();
-        const qint64 high = m_type == TFieldType::SmallInt ? 32767 : std::numeric_limits<int>::max();
+        const qint64 low =
+            m_type == TFieldType::SmallInt ? -32768 : std::numeric_limits<int>::min();
+        const qint64 high =
+            m_type == TFieldType::SmallInt ? 32767 : std::numeric_limits<int>::max();
         if (real < double(low) || real > double(high))
             refuse(u"%1 is outside the range %2 to %3"_s.arg(value.toString()).arg(low).arg(high));
         return qint64(real);

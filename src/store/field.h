@@ -6,7 +6,17 @@
 
 class TTable;
 
-enum class TFieldType { String, SmallInt, Integer, AutoInc, Float, Currency, Memo, Blob };
+enum class TFieldType
+{
+    String,
+    SmallInt,
+    Integer,
+    AutoInc,
+    Float,
+    Currency,
+    Memo,
+    Blob
+};
 
 // One column of a table's current record. A field reads and writes through its table: the
 // record being edited while the table is in edit or insert, else the current record.
@@ -25,7 +35,7 @@ public:
     bool IsNumeric() const;
 
     bool IsNull() const;
-    QVariant Value() const; // null QVariant for an empty field
+    QVariant Value() const;   // null QVariant for an empty field
     QString AsString() const; // empty text for an empty field
     int AsInteger() const;    // 0 for an empty field
     double AsFloat() const;

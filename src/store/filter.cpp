@@ -8,7 +8,16 @@ using namespace Qt::Literals::StringLiterals;
 
 struct Node
 {
-    enum class Kind { Field, Text, Number, Compare, And, Or, Not };
+    enum class Kind
+    {
+        Field,
+        Text,
+        Number,
+        Compare,
+        And,
+        Or,
+        Not
+    };
     Kind kind;
     QString text; // field name, literal text, or comparison operator
     QVariant number;
@@ -20,7 +29,16 @@ namespace {
 
 struct Token
 {
-    enum class Kind { End, Identifier, Text, Number, Operator, Open, Close };
+    enum class Kind
+    {
+        End,
+        Identifier,
+        Text,
+        Number,
+        Operator,
+        Open,
+        Close
+    };
     Kind kind = Kind::End;
     QString text;
     qsizetype position = 0;
@@ -94,8 +112,8 @@ private:
             m_pos = close + 1;
             if (m_token.text.isEmpty())
                 fail(QStringLiteral("empty field name"));
-        } else if (ch.isDigit() || (ch == u'.' && m_pos + 1 < length &&
-                                    m_text.at(m_pos + 1).isDigit())) {
+        } else if (ch.isDigit() ||
+                   (ch == u'.' && m_pos + 1 < length && m_text.at(m_pos + 1).isDigit())) {
             const qsizetype start = m_pos;
             while (m_pos < length && (m_text.at(m_pos).isDigit() || m_text.at(m_pos) == u'.'))
                 ++m_pos;
@@ -103,8 +121,8 @@ private:
             m_token.text = m_text.mid(start, m_pos - start);
         } else if (ch.isLetter() || ch == u'_') {
             const qsizetype start = m_pos;
-            while (m_pos < length && (m_text.at(m_pos).isLetterOrNumber() ||
-                                      m_text.at(m_pos) == u'_'))
+            while (m_pos < length &&
+                   (m_text.at(m_pos).isLetterOrNumber() || m_text.at(m_pos) == u'_'))
                 ++m_pos;
             m_token.kind = Token::Kind::Identifier;
             m_token.text = m_text.mid(start, m_pos - start);
@@ -118,7 +136,8 @@ private:
             ++m_pos;
             if (m_pos < length) {
                 const QChar next = m_text.at(m_pos);
-                if ((ch == u'<' && (next == u'>' || next == u'=')) || (ch == u'>' && next == u'=')) {
+                if ((ch == u'<' && (next == u'>' || next == u'=')) ||
+                    (ch == u'>' && next == u'=')) {
                     m_token.text.append(next);
                     ++m_pos;
                 }
@@ -175,9 +194,9 @@ private:
         }
         auto left = parseOperand();
         if (m_token.kind != Token::Kind::Operator)
-            fail(m_token.kind == Token::Kind::End ? QStringLiteral("missing comparison")
-                                                  : QStringLiteral("unexpected '%1'")
-                                                        .arg(m_token.text));
+            fail(m_token.kind == Token::Kind::End
+                     ? QStringLiteral("missing comparison")
+                     : QStringLiteral("unexpected '%1'").arg(m_token.text));
         const QString op = m_token.text;
         advance();
         auto node = binary(Node::Kind::Compare, std::move(left), parseOperand());
@@ -250,9 +269,8 @@ struct SqlWriter
         case Node::Kind::Field: {
             const QString column = columnFor(node->text);
             if (column.isEmpty())
-                throw EFilterError(
-                    QStringLiteral("%1: the filter names the unknown field '%2'")
-                        .arg(context, node->text));
+                throw EFilterError(QStringLiteral("%1: the filter names the unknown field '%2'")
+                                       .arg(context, node->text));
             return column;
         }
         case Node::Kind::Text:
@@ -268,9 +286,13 @@ struct SqlWriter
     {
         switch (node->kind) {
         case Node::Kind::And:
-            return u'(' + write(node->left.get()) + u" AND "_s + write(node->right.get()) + u')';
-        case Node::Kind::Or:
-            return u'(' + write(node->left.get()) + u" OR "_s + write(node->right.get()) + u')';
+        case Node::Kind::Or: {
+            // Parameters are appended in text order: left side first.
+            const QString left = write(node->left.get());
+            const QString right = write(node->right.get());
+            const QString op = node->kind == Node::Kind::And ? u" AND "_s : u" OR "_s;
+            return u'(' + left + op + right + u')';
+        }
         case Node::Kind::Not:
             return u"(NOT "_s + write(node->left.get()) + u')';
         default:
@@ -282,16 +304,17 @@ struct SqlWriter
         const bool emptyText = (left->kind == Node::Kind::Text && left->text.isEmpty()) ||
                                (right->kind == Node::Kind::Text && right->text.isEmpty());
         const Node *field = left->kind == Node::Kind::Field ? left : right;
-        if (emptyText && field->kind == Node::Kind::Field && (node->text == u"=" ||
-                                                               node->text == u"<>")) {
+        if (emptyText && field->kind == Node::Kind::Field &&
+            (node->text == u"=" || node->text == u"<>")) {
             const QString column = operand(field);
-            return node->text == u"="
-                       ? u"(IFNULL("_s + column + u", '') = '')"_s
-                       : u"(IFNULL("_s + column + u", '') <> '')"_s;
+            return node->text == u"=" ? u"(IFNULL("_s + column + u", '') = '')"_s
+                                      : u"(IFNULL("_s + column + u", '') <> '')"_s;
         }
         const QString lhs = operand(left);
         const QString rhs = operand(right);
-        return u'(' + lhs + u' ' + node->text + u' ' + rhs + u')';
+        // An empty field differs from every value: IS NOT is the null-safe <>.
+        const QString op = node->text == u"<>" ? u"IS NOT"_s : node->text;
+        return u'(' + lhs + u' ' + op + u' ' + rhs + u')';
     }
 };
 

@@ -32,8 +32,8 @@ public:
 
     // `columnFor` maps a field name to its quoted SQL column, or to an empty text for an
     // unknown field (then EFilterError). Appends the values to `parameters`.
-    QString toSql(const std::function<QString(const QString &)> &columnFor,
-                  const QString &context, std::vector<QVariant> &parameters) const;
+    QString toSql(const std::function<QString(const QString &)> &columnFor, const QString &context,
+                  std::vector<QVariant> &parameters) const;
 
 private:
     std::unique_ptr<Node> m_root;

@@ -24,8 +24,7 @@ constexpr int kBusyTimeoutMs = 1500;
 
 SqliteFile::SqliteFile(sqlite3 *db, QString path, QString displayName)
     : m_db(db), m_path(std::move(path)), m_displayName(std::move(displayName))
-{
-}
+{}
 
 SqliteFile::~SqliteFile()
 {
@@ -47,10 +46,11 @@ std::shared_ptr<SqliteFile> SqliteFile::open(const QString &path, const QString 
     const int rc = sqlite3_open_v2(QFile::encodeName(key).constData(), &db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                  : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString reason =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
-        throw EDatabaseError(u"%1: the table file cannot be opened (%2)"_s.arg(displayName, reason));
+        throw EDatabaseError(
+            u"%1: the table file cannot be opened (%2)"_s.arg(displayName, reason));
     }
     std::shared_ptr<SqliteFile> file(new SqliteFile(db, key, displayName));
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -67,15 +67,15 @@ std::shared_ptr<SqliteFile> SqliteFile::create(const QString &path, const QStrin
     if (QFileInfo::exists(key))
         throw EDatabaseError(u"%1: the table file exists already"_s.arg(displayName));
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(key).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(key).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const QString reason = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                  : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString reason =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
-        throw EDatabaseError(u"%1: the table file cannot be created (%2)"_s.arg(displayName, reason));
+        throw EDatabaseError(
+            u"%1: the table file cannot be created (%2)"_s.arg(displayName, reason));
     }
     std::shared_ptr<SqliteFile> file(new SqliteFile(db, key, displayName));
     sqlite3_extended_result_codes(db, 1);
@@ -135,8 +135,7 @@ Statement::Statement(SqliteFile &file, const QString &sql) : m_file(&file)
 
 Statement::Statement(Statement &&other) noexcept
     : m_file(std::exchange(other.m_file, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr))
-{
-}
+{}
 
 Statement &Statement::operator=(Statement &&other) noexcept
 {

@@ -271,8 +271,8 @@ void TTable::bindFields()
         for (const Column &column : columns) {
             int size = 0;
             const bool alias = isRowidAlias(column);
-            auto *field = new TField(this, column.name, typeFromDeclaration(column.declared, alias, size),
-                                     size);
+            const TFieldType type = typeFromDeclaration(column.declared, alias, size);
+            auto *field = new TField(this, column.name, type, size);
             field->m_index = int(m_fields.size());
             if (alias)
                 m_rowidField = field->Index();
@@ -288,9 +288,9 @@ void TTable::prepareStatements()
     for (const QString &name : m_columnNames)
         columns.append(quoteIdentifier(name));
     QStringList placeholders(kBlockRows, u"?"_s);
-    m_cache->fetch = Statement(*m_file, u"SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)"_s.arg(
-                                            columns.join(u", "_s), quoteIdentifier(m_sqlTable),
-                                            placeholders.join(u',')));
+    m_cache->fetch = Statement(
+        *m_file, u"SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)"_s.arg(
+                     columns.join(u", "_s), quoteIdentifier(m_sqlTable), placeholders.join(u',')));
     m_cache->clear();
     m_cache->dataVersion = m_file->dataVersion();
 }
@@ -415,8 +415,8 @@ void TTable::readKeys()
         for (const OrderColumn &column : order)
             by.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
         by.append(u"rowid"_s);
-        Statement keys(*m_file, u"SELECT rowid FROM %1%2 ORDER BY %3"_s.arg(table, where,
-                                                                             by.join(u", "_s)));
+        Statement keys(*m_file,
+                       u"SELECT rowid FROM %1%2 ORDER BY %3"_s.arg(table, where, by.join(u", "_s)));
         keys.bindAll(parameters);
         while (keys.step())
             m_keys.push_back(sqlite3_column_int64(keys.handle(), 0));
@@ -428,7 +428,8 @@ void TTable::readKeys()
     QStringList columns;
     for (const OrderColumn &column : order)
         columns.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
-    Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3"_s.arg(columns.join(u", "_s), table, where));
+    Statement rows(*m_file,
+                   u"SELECT rowid, %1 FROM %2%3"_s.arg(columns.join(u", "_s), table, where));
     rows.bindAll(parameters);
     const size_t width = order.size();
     std::vector<quint32> ranks;
@@ -443,7 +444,8 @@ void TTable::readKeys()
             if (sqlite3_column_type(stmt, column) == SQLITE_NULL) {
                 ranks.push_back(0);
             } else if (order[c].text) {
-                const char *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+                const char *data =
+                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
                 const int size = sqlite3_column_bytes(stmt, column);
                 const QByteArray probe = QByteArray::fromRawData(data, size);
                 auto it = textIds[c].constFind(probe);
@@ -634,7 +636,8 @@ std::vector<QVariant> TTable::masterValues() const
 {
     std::vector<QVariant> values;
     TTable *master = m_masterSource ? m_masterSource->DataSet() : nullptr;
-    if (!master || !master->Active() || (master->IsEmpty() && master->State() != TDataSetState::Insert))
+    if (!master || !master->Active() ||
+        (master->IsEmpty() && master->State() != TDataSetState::Insert))
         return values;
     for (const QString &name : splitFieldNames(m_masterFields))
         values.push_back(master->FieldByName(name)->Value());
@@ -749,8 +752,8 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
     checkActive();
     CheckBrowseMode();
     const TField *field = FieldByName(fieldName);
-    const bool text = field->DataType() == TFieldType::String ||
-                      field->DataType() == TFieldType::Memo;
+    const bool text =
+        field->DataType() == TFieldType::String || field->DataType() == TFieldType::Memo;
     const QString wanted = value.toString();
     const bool caseBlind = text && options.testFlag(TLocateOption::CaseInsensitive);
     const bool partial = text && options.testFlag(TLocateOption::PartialKey);
@@ -760,8 +763,8 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
     const QString column = quoteIdentifier(m_columnNames.at(field->Index()));
     std::unordered_set<qint64> matches;
     if (caseBlind || partial) {
-        Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3"_s.arg(column, quoteIdentifier(m_sqlTable),
-                                                                     where));
+        Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3"_s.arg(
+                                    column, quoteIdentifier(m_sqlTable), where));
         rows.bindAll(parameters);
         while (rows.step()) {
             const int size = sqlite3_column_bytes(rows.handle(), 1);
@@ -783,7 +786,8 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
             where += column + u" = ?"_s;
             parameters.push_back(stored);
         }
-        Statement rows(*m_file, u"SELECT rowid FROM %1%2"_s.arg(quoteIdentifier(m_sqlTable), where));
+        Statement rows(*m_file,
+                       u"SELECT rowid FROM %1%2"_s.arg(quoteIdentifier(m_sqlTable), where));
         rows.bindAll(parameters);
         while (rows.step())
             matches.insert(sqlite3_column_int64(rows.handle(), 0));
@@ -814,10 +818,9 @@ QVariant TTable::cachedValue(int position, int fieldIndex)
     auto it = cache.blocks.find(blockIndex);
     if (it == cache.blocks.end()) {
         if (cache.blocks.size() >= kMaxCachedBlocks) {
-            auto oldest = std::min_element(cache.blocks.begin(), cache.blocks.end(),
-                                           [](const auto &a, const auto &b) {
-                                               return a.second.lastUse < b.second.lastUse;
-                                           });
+            auto oldest = std::min_element(
+                cache.blocks.begin(), cache.blocks.end(),
+                [](const auto &a, const auto &b) { return a.second.lastUse < b.second.lastUse; });
             cache.blocks.erase(oldest);
         }
         const int first = blockIndex * kBlockRows;
@@ -841,8 +844,8 @@ QVariant TTable::cachedValue(int position, int fieldIndex)
         while (fetch.step()) {
             sqlite3_stmt *stmt = fetch.handle();
             const qint64 key = sqlite3_column_int64(stmt, 0);
-            const auto place = std::lower_bound(places.begin(), places.end(),
-                                                std::pair<qint64, int>(key, -1));
+            const auto place =
+                std::lower_bound(places.begin(), places.end(), std::pair<qint64, int>(key, -1));
             if (place == places.end() || place->first != key)
                 continue;
             Cache::Cell *cells = &block.cells[size_t(place->second) * width];
@@ -858,9 +861,10 @@ QVariant TTable::cachedValue(int position, int fieldIndex)
                     break;
                 case SQLITE_TEXT:
                 case SQLITE_BLOB: {
-                    const void *data = cell.type == SQLITE_TEXT
-                                           ? static_cast<const void *>(sqlite3_column_text(stmt, c + 1))
-                                           : sqlite3_column_blob(stmt, c + 1);
+                    const void *data =
+                        cell.type == SQLITE_TEXT
+                            ? static_cast<const void *>(sqlite3_column_text(stmt, c + 1))
+                            : sqlite3_column_blob(stmt, c + 1);
                     cell.size = sqlite3_column_bytes(stmt, c + 1);
                     cell.offset = block.bytes.size();
                     block.bytes.append(static_cast<const char *>(data), size_t(cell.size));
@@ -1038,12 +1042,11 @@ void TTable::Post()
             values.push_back(m_buffer[i]);
         }
         if (inserting) {
-            const QString sql =
-                columns.isEmpty()
-                    ? u"INSERT INTO %1 DEFAULT VALUES"_s.arg(table)
-                    : u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
-                          table, columns.join(u", "_s),
-                          QStringList(columns.size(), u"?"_s).join(u", "_s));
+            const QString sql = columns.isEmpty()
+                                    ? u"INSERT INTO %1 DEFAULT VALUES"_s.arg(table)
+                                    : u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+                                          table, columns.join(u", "_s),
+                                          QStringList(columns.size(), u"?"_s).join(u", "_s));
             Statement insert(*m_file, sql);
             insert.bindAll(values);
             insert.step();
@@ -1051,8 +1054,8 @@ void TTable::Post()
         } else if (!columns.isEmpty()) {
             for (QString &column : columns)
                 column += u" = ?"_s;
-            Statement update(*m_file, u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(
-                                          table, columns.join(u", "_s)));
+            Statement update(
+                *m_file, u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(table, columns.join(u", "_s)));
             update.bindAll(values);
             update.bind(int(values.size()) + 1, key);
             update.step();
@@ -1095,8 +1098,7 @@ void TTable::Cancel()
     m_changed.clear();
     m_modified = false;
     if (inserting) {
-        m_position = m_keys.empty() ? -1
-                                    : std::clamp(m_returnPosition, 0, int(m_keys.size()) - 1);
+        m_position = m_keys.empty() ? -1 : std::clamp(m_returnPosition, 0, int(m_keys.size()) - 1);
         m_bof = m_position <= 0;
         m_eof = m_keys.empty();
     }
@@ -1118,7 +1120,8 @@ void TTable::Delete()
     const qint64 key = m_keys[m_position];
     {
         WriteTransaction transaction(*m_file);
-        Statement remove(*m_file, u"DELETE FROM %1 WHERE rowid = ?"_s.arg(quoteIdentifier(m_sqlTable)));
+        Statement remove(*m_file,
+                         u"DELETE FROM %1 WHERE rowid = ?"_s.arg(quoteIdentifier(m_sqlTable)));
         remove.bind(1, key);
         remove.step();
         transaction.commit();

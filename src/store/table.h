@@ -29,7 +29,11 @@
 class SqliteFile;
 class Statement;
 
-enum class TLocateOption { CaseInsensitive = 0x1, PartialKey = 0x2 };
+enum class TLocateOption
+{
+    CaseInsensitive = 0x1,
+    PartialKey = 0x2
+};
 Q_DECLARE_FLAGS(TLocateOptions, TLocateOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
 

@@ -66,9 +66,9 @@ void createTableFile(const QString &folder, const TTableDef &definition)
                                                              quotedList(index.fields)))
             .step();
     if (!definition.records.empty()) {
-        Statement insert(*file, u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
-                                    table, quotedList(names),
-                                    QStringList(names.size(), u"?"_s).join(u", "_s)));
+        Statement insert(
+            *file, u"INSERT INTO %1 (%2) VALUES (%3)"_s.arg(
+                       table, quotedList(names), QStringList(names.size(), u"?"_s).join(u", "_s)));
         for (const std::vector<QVariant> &record : definition.records) {
             insert.bindAll(record);
             insert.step();

@@ -493,6 +493,38 @@ private Q_SLOTS:
         QCOMPARE(countries->RecNo(), result ? found : 2);
     }
 
+    void manyRecordsReadInBlocks()
+    {
+        // More records than one block, with keys in order, scattered, and re-ordered.
+        auto stamps = openTable(stampDef());
+        for (int i = 0; i < 700; ++i)
+            addStamp(*stamps, i % 3 == 0 ? u"Norge"_s : u"Danmark"_s,
+                     u"K%1"_s.arg(699 - i, 3, 10, QLatin1Char('0')), 1000 + i);
+        auto check = [&](const QString &filter, const QString &index, int count) {
+            stamps->setFilter(filter);
+            stamps->setFiltered(!filter.isEmpty());
+            stamps->setIndexName(index);
+            QCOMPARE(stamps->RecordCount(), count);
+            int seen = 0;
+            QString previous;
+            for (stamps->First(); !stamps->Eof(); stamps->Next(), ++seen) {
+                const int year = stamps->FieldByName(u"Aarstal"_s)->AsInteger();
+                const QString katalog = stamps->FieldByName(u"Katalog"_s)->AsString();
+                QCOMPARE(katalog, u"K%1"_s.arg(699 - (year - 1000), 3, 10, QLatin1Char('0')));
+                QCOMPARE(stamps->valueAt(seen, stamps->FieldByName(u"Aarstal"_s)->Index()),
+                         QVariant(qint64(year)));
+                if (!index.isEmpty())
+                    QVERIFY(previous < katalog);
+                previous = katalog;
+            }
+            QCOMPARE(seen, count);
+        };
+        check(QString(), QString(), 700);
+        check(u"Land = 'Norge'"_s, QString(), 234);
+        check(QString(), u"IndexKatalog"_s, 700);
+        check(u"Land = 'Danmark'"_s, u"IndexKatalog"_s, 466);
+    }
+
     void numbersAreNeverGivenTwice()
     {
         auto stamps = openTable(stampDef());

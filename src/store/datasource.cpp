@@ -2,6 +2,8 @@
 
 #include "table.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 TDataLink::~TDataLink()
@@ -83,12 +85,12 @@ void TDataSource::tableDestroyed()
 void TDataSource::notify(TDataEvent event, TField *field, bool controlsEnabled)
 {
     if (event != TDataEvent::StateChanged && event != TDataEvent::FieldChanged)
-        for (TTable *detail : std::vector<TTable *>(m_details))
+        for (TTable *detail : QVarLengthArray<TTable *, 4>(m_details.begin(), m_details.end()))
             detail->masterChanged();
     if (!controlsEnabled)
         return;
     // Copies: a link may detach itself or others while it is told.
-    for (TDataLink *link : std::vector<TDataLink *>(m_links))
+    for (TDataLink *link : QVarLengthArray<TDataLink *, 16>(m_links.begin(), m_links.end()))
         if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
             link->dataEvent(event, field);
     if (event == TDataEvent::StateChanged) {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <sqlite3.h>
 
@@ -62,7 +63,9 @@ QStringList splitFieldNames(const QString &names)
 } // namespace
 
 // Rows fetched by key, held undecoded: a text is only turned into a QString when a field
-// is read, so a walk that reads one field pays for that field alone.
+// is read. A block first loads just the column that is asked for, and all of them once a
+// second one is wanted, so a walk that reads one field pays for that field alone while a
+// view or an edit that reads the whole record costs one query per block.
 struct TTable::Cache
 {
     struct Cell
@@ -80,16 +83,30 @@ struct TTable::Cache
     {
         std::vector<Cell> cells; // rows × fields
         std::string bytes;
+        std::vector<bool> loaded; // per field
+        bool complete = false;
         quint64 lastUse = 0;
+    };
+    // Statements by what they read (one column, or all) and how (a range of keys, or a list).
+    struct Fetch
+    {
+        Statement byRange;
+        Statement byList;
     };
 
     std::unordered_map<int, Block> blocks;
     quint64 clock = 0;
     quint64 dataVersion = 0;
-    Statement fetch;
-    std::vector<qint64> fetchKeys;
+    std::vector<Fetch> columnFetches; // one per field, prepared when first needed
+    Fetch recordFetch;
 
     void clear() { blocks.clear(); }
+    void release()
+    {
+        clear();
+        columnFetches.clear();
+        recordFetch = Fetch();
+    }
 };
 
 TTable::TTable(QObject *parent) : QObject(parent), m_cache(std::make_unique<Cache>()) {}
@@ -208,7 +225,7 @@ void TTable::Open()
         readKeys();
     } catch (...) {
         m_keys.clear();
-        m_cache->fetch = Statement();
+        m_cache->release();
         m_file.reset();
         while (int(m_fields.size()) > m_declaredFieldCount) {
             delete m_fields.back();
@@ -284,14 +301,8 @@ void TTable::bindFields()
 
 void TTable::prepareStatements()
 {
-    QStringList columns;
-    for (const QString &name : m_columnNames)
-        columns.append(quoteIdentifier(name));
-    QStringList placeholders(kBlockRows, u"?"_s);
-    m_cache->fetch = Statement(
-        *m_file, u"SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)"_s.arg(
-                     columns.join(u", "_s), quoteIdentifier(m_sqlTable), placeholders.join(u',')));
-    m_cache->clear();
+    m_cache->release();
+    m_cache->columnFetches.resize(m_fields.size());
     m_cache->dataVersion = m_file->dataVersion();
 }
 
@@ -305,8 +316,7 @@ void TTable::Close()
     m_keys.clear();
     m_position = -1;
     m_bof = m_eof = true;
-    m_cache->clear();
-    m_cache->fetch = Statement();
+    m_cache->release();
     m_file.reset();
     m_state = TDataSetState::Inactive;
     while (int(m_fields.size()) > m_declaredFieldCount) {
@@ -428,14 +438,18 @@ void TTable::readKeys()
     QStringList columns;
     for (const OrderColumn &column : order)
         columns.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
-    Statement rows(*m_file,
-                   u"SELECT rowid, %1 FROM %2%3"_s.arg(columns.join(u", "_s), table, where));
+    // A named index holds these columns: asking for its order lets SQLite read the small
+    // index instead of the table, and brings equal values together.
+    const QString byIndex = m_indexName.isEmpty() ? QString() : u" ORDER BY "_s + columns.first();
+    Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3%4"_s.arg(columns.join(u", "_s), table,
+                                                                  where, byIndex));
     rows.bindAll(parameters);
     const size_t width = order.size();
     std::vector<quint32> ranks;
     std::vector<QHash<QByteArray, quint32>> textIds(width);
     std::vector<std::map<double, quint32>> numberIds(width);
     std::vector<std::vector<QByteArray>> texts(width);
+    std::vector<quint32> previousId(width, 0); // the id of the last text seen, per column
     while (rows.step()) {
         sqlite3_stmt *stmt = rows.handle();
         m_keys.push_back(sqlite3_column_int64(stmt, 0));
@@ -448,12 +462,16 @@ void TTable::readKeys()
                     reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
                 const int size = sqlite3_column_bytes(stmt, column);
                 const QByteArray probe = QByteArray::fromRawData(data, size);
-                auto it = textIds[c].constFind(probe);
-                if (it == textIds[c].constEnd()) {
-                    texts[c].emplace_back(data, size);
-                    it = textIds[c].insert(texts[c].back(), quint32(texts[c].size()));
+                quint32 &previous = previousId[c];
+                if (previous == 0 || texts[c][previous - 1] != probe) {
+                    auto it = textIds[c].constFind(probe);
+                    if (it == textIds[c].constEnd()) {
+                        texts[c].emplace_back(data, size);
+                        it = textIds[c].insert(texts[c].back(), quint32(texts[c].size()));
+                    }
+                    previous = it.value();
                 }
-                ranks.push_back(it.value());
+                ranks.push_back(previous);
             } else {
                 auto [it, added] = numberIds[c].try_emplace(sqlite3_column_double(stmt, column),
                                                             quint32(numberIds[c].size() + 1));
@@ -807,6 +825,111 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
 
 // ---------------------------------------------------------------- reading records
 
+Statement &TTable::fetchStatement(int fieldIndex, bool byRange)
+{
+    Cache::Fetch &fetch =
+        fieldIndex < 0 ? m_cache->recordFetch : m_cache->columnFetches[fieldIndex];
+    Statement &statement = byRange ? fetch.byRange : fetch.byList;
+    if (!statement.isValid()) {
+        QStringList columns;
+        if (fieldIndex < 0)
+            for (const QString &name : m_columnNames)
+                columns.append(quoteIdentifier(name));
+        else
+            columns.append(quoteIdentifier(m_columnNames.at(fieldIndex)));
+        const QString condition =
+            byRange ? u"rowid BETWEEN ? AND ?"_s
+                    : u"rowid IN (%1)"_s.arg(QStringList(kBlockRows, u"?"_s).join(u','));
+        statement =
+            Statement(*m_file, u"SELECT rowid, %1 FROM %2 WHERE %3"_s.arg(
+                                   columns.join(u", "_s), quoteIdentifier(m_sqlTable), condition));
+    }
+    return statement;
+}
+
+void TTable::loadBlock(int blockIndex, int fieldIndex)
+{
+    Cache::Block &block = m_cache->blocks[blockIndex];
+    const int width = FieldCount();
+    if (block.cells.empty()) {
+        block.cells.resize(size_t(kBlockRows) * width);
+        block.loaded.assign(width, false);
+    }
+    const int first = blockIndex * kBlockRows;
+    const int rows = std::min(kBlockRows, int(m_keys.size()) - first);
+    // Keys of the block in key order, to find each fetched row's place.
+    std::vector<std::pair<qint64, int>> places;
+    places.reserve(rows);
+    for (int i = 0; i < rows; ++i)
+        places.emplace_back(m_keys[first + i], i);
+    // A block in key order whose keys lie close together (the primary order) is read as
+    // one range, which costs one search instead of one per record.
+    const bool ascending = std::is_sorted(places.begin(), places.end());
+    std::sort(places.begin(), places.end());
+    const bool dense =
+        ascending && rows > 0 && places.back().first - places.front().first < 2 * qint64(rows);
+    Statement &fetch = fetchStatement(fieldIndex, dense);
+    if (dense) {
+        sqlite3_bind_int64(fetch.handle(), 1, places.front().first);
+        sqlite3_bind_int64(fetch.handle(), 2, places.back().first);
+    } else {
+        for (int i = 0; i < kBlockRows; ++i) {
+            if (i < rows)
+                sqlite3_bind_int64(fetch.handle(), i + 1, m_keys[first + i]);
+            else
+                sqlite3_bind_null(fetch.handle(), i + 1);
+        }
+    }
+    const int firstField = fieldIndex < 0 ? 0 : fieldIndex;
+    const int lastField = fieldIndex < 0 ? width - 1 : fieldIndex;
+    try {
+        while (fetch.step()) {
+            sqlite3_stmt *stmt = fetch.handle();
+            const qint64 key = sqlite3_column_int64(stmt, 0);
+            const auto place =
+                std::lower_bound(places.begin(), places.end(), std::pair<qint64, int>(key, -1));
+            if (place == places.end() || place->first != key)
+                continue;
+            Cache::Cell *cells = &block.cells[size_t(place->second) * width];
+            for (int field = firstField, column = 1; field <= lastField; ++field, ++column) {
+                Cache::Cell &cell = cells[field];
+                sqlite3_value *value = sqlite3_column_value(stmt, column);
+                cell.type = sqlite3_value_type(value);
+                switch (cell.type) {
+                case SQLITE_INTEGER:
+                    cell.integer = sqlite3_value_int64(value);
+                    break;
+                case SQLITE_FLOAT:
+                    cell.real = sqlite3_value_double(value);
+                    break;
+                case SQLITE_TEXT:
+                case SQLITE_BLOB: {
+                    const void *data = cell.type == SQLITE_TEXT
+                                           ? static_cast<const void *>(sqlite3_value_text(value))
+                                           : sqlite3_value_blob(value);
+                    cell.size = sqlite3_value_bytes(value);
+                    cell.offset = block.bytes.size();
+                    block.bytes.append(static_cast<const char *>(data), size_t(cell.size));
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+        }
+    } catch (...) {
+        m_cache->blocks.erase(blockIndex);
+        throw;
+    }
+    fetch.reset();
+    if (fieldIndex < 0) {
+        block.loaded.assign(width, true);
+        block.complete = true;
+    } else {
+        block.loaded[fieldIndex] = true;
+    }
+}
+
 QVariant TTable::cachedValue(int position, int fieldIndex)
 {
     Cache &cache = *m_cache;
@@ -823,60 +946,10 @@ QVariant TTable::cachedValue(int position, int fieldIndex)
                 [](const auto &a, const auto &b) { return a.second.lastUse < b.second.lastUse; });
             cache.blocks.erase(oldest);
         }
-        const int first = blockIndex * kBlockRows;
-        const int rows = std::min(kBlockRows, int(m_keys.size()) - first);
-        const int width = FieldCount();
-        Cache::Block block;
-        block.cells.resize(size_t(kBlockRows) * width);
-        // Keys of the block in key order, to find each fetched row's place.
-        std::vector<std::pair<qint64, int>> places;
-        places.reserve(rows);
-        Statement &fetch = cache.fetch;
-        for (int i = 0; i < kBlockRows; ++i) {
-            if (i < rows) {
-                sqlite3_bind_int64(fetch.handle(), i + 1, m_keys[first + i]);
-                places.emplace_back(m_keys[first + i], i);
-            } else {
-                sqlite3_bind_null(fetch.handle(), i + 1);
-            }
-        }
-        std::sort(places.begin(), places.end());
-        while (fetch.step()) {
-            sqlite3_stmt *stmt = fetch.handle();
-            const qint64 key = sqlite3_column_int64(stmt, 0);
-            const auto place =
-                std::lower_bound(places.begin(), places.end(), std::pair<qint64, int>(key, -1));
-            if (place == places.end() || place->first != key)
-                continue;
-            Cache::Cell *cells = &block.cells[size_t(place->second) * width];
-            for (int c = 0; c < width; ++c) {
-                Cache::Cell &cell = cells[c];
-                cell.type = sqlite3_column_type(stmt, c + 1);
-                switch (cell.type) {
-                case SQLITE_INTEGER:
-                    cell.integer = sqlite3_column_int64(stmt, c + 1);
-                    break;
-                case SQLITE_FLOAT:
-                    cell.real = sqlite3_column_double(stmt, c + 1);
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const void *data =
-                        cell.type == SQLITE_TEXT
-                            ? static_cast<const void *>(sqlite3_column_text(stmt, c + 1))
-                            : sqlite3_column_blob(stmt, c + 1);
-                    cell.size = sqlite3_column_bytes(stmt, c + 1);
-                    cell.offset = block.bytes.size();
-                    block.bytes.append(static_cast<const char *>(data), size_t(cell.size));
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
-        }
-        fetch.reset();
-        it = cache.blocks.emplace(blockIndex, std::move(block)).first;
+        loadBlock(blockIndex, fieldIndex);
+        it = cache.blocks.find(blockIndex);
+    } else if (!it->second.loaded[fieldIndex]) {
+        loadBlock(blockIndex, -1); // a second field is wanted: read whole records
     }
     Cache::Block &block = it->second;
     block.lastUse = ++cache.clock;
@@ -1150,7 +1223,9 @@ void TTable::removeSource(TDataSource *source)
 void TTable::dataEvent(TDataEvent event, TField *field)
 {
     const bool enabled = m_disableCount == 0;
-    for (TDataSource *source : std::vector<TDataSource *>(m_sources))
+    // A source may detach while it is told: walk a copy, kept on the stack.
+    for (TDataSource *source :
+         QVarLengthArray<TDataSource *, 4>(m_sources.begin(), m_sources.end()))
         source->notify(event, field, enabled);
 }
 

@@ -141,6 +141,8 @@ private:
     int positionOf(qint64 key) const;
     void setPosition(int position);
     QVariant cachedValue(int position, int fieldIndex);
+    void loadBlock(int blockIndex, int fieldIndex); // -1: every field
+    Statement &fetchStatement(int fieldIndex, bool byRange);
     QString columnFor(const QString &fieldName) const;
 
     QVariant fieldValue(const TField &field);

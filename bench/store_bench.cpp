@@ -1,0 +1,251 @@
+// Measures the table engine on a 100,000-stamp collection, side by side with raw SQLite
+// statements on the same files.
+
+#include "collectiongenerator.h"
+#include "databaseerror.h"
+#include "dm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Timing
+{
+    double median = 0;
+    double fastest = 0;
+};
+
+// Runs `prepare` untimed before each run of `work`.
+Timing measure(int repeat, const std::function<void()> &work,
+               const std::function<void()> &prepare = {})
+{
+    std::vector<double> runs;
+    for (int i = 0; i < repeat; ++i) {
+        if (prepare)
+            prepare();
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        runs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(runs.begin(), runs.end());
+    return {runs[runs.size() / 2], runs.front()};
+}
+
+class Raw
+{
+public:
+    Raw(const QString &path, int flags)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    }
+    ~Raw() { sqlite3_close(m_db); }
+    // Steps every row; reads column `read` as a double when it is not negative.
+    double stepAll(const char *sql, int read = -1, const QByteArray &text = {})
+    {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
+        if (!text.isNull())
+            sqlite3_bind_text(stmt, 1, text.constData(), int(text.size()), SQLITE_STATIC);
+        double sum = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            sum += read >= 0 ? sqlite3_column_double(stmt, read) : sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        return sum;
+    }
+    void exec(const char *sql) { sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+long peakMemoryMegabytes()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return -1;
+}
+
+void report(const char *operation, Timing ours, double raw, double goalRatio, double goalMs)
+{
+    const bool ratioOk = raw <= 0 || goalRatio <= 0 || ours.median <= goalRatio * raw;
+    const bool timeOk = ours.median <= goalMs;
+    char rawText[32] = "-";
+    char ratioText[32] = "-";
+    if (raw > 0) {
+        std::snprintf(rawText, sizeof rawText, "%.2f", raw);
+        std::snprintf(ratioText, sizeof ratioText, "%.2fx", ours.median / raw);
+    }
+    char goal[48];
+    if (goalRatio > 0)
+        std::snprintf(goal, sizeof goal, "<= %.0fx raw, <= %.0f ms", goalRatio, goalMs);
+    else
+        std::snprintf(goal, sizeof goal, "<= %g ms", goalMs);
+    std::printf("%-44s %9.2f %9.2f %9s %9s  %-24s %s\n", operation, ours.median, ours.fastest,
+                rawText, ratioText, goal, ratioOk && timeOk ? "ok" : "MISSED");
+}
+
+int run(int repeat, const QString &folder)
+{
+    QDir::setCurrent(folder);
+    const QString stampFile = u"Data/Tmb_Mark.DB"_s;
+    TDM dm;
+    for (TTable *table :
+         {dm.ConfigTable, dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
+          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
+        table->Open();
+    Raw raw(stampFile, SQLITE_OPEN_READONLY);
+    Raw rawWriter(stampFile, SQLITE_OPEN_READWRITE);
+    rawWriter.exec("PRAGMA synchronous = FULL");
+    const int stamps = dm.FrimAllTable->RecordCount();
+    const QString catalogue = u"Facit"_s;
+    std::printf("%d stamps, %d countries, %d series; %d runs each, times in ms\n\n", stamps,
+                dm.LandTable->RecordCount(), dm.SerieTable->RecordCount(), repeat);
+    std::printf("%-44s %9s %9s %9s %9s  %-24s\n", "operation", "median", "fastest", "raw", "ratio",
+                "goal");
+
+    const Timing open = measure(
+        repeat, [&] { dm.FrimAllTable->Open(); }, [&] { dm.FrimAllTable->Close(); });
+    const Timing rawOpen =
+        measure(repeat, [&] { raw.stepAll("SELECT Num FROM Tmb_Mark ORDER BY Num"); });
+    report("open FrimAllTable", open, rawOpen.median, 3, 60);
+
+    double total = 0;
+    const Timing walk = measure(repeat, [&] {
+        TTable &table = *dm.FrimAllTable;
+        TField *ialt = table.FieldByName(u"Ialt"_s);
+        table.First();
+        table.DisableControls();
+        total = 0;
+        for (int i = table.RecordCount(); i > 0; --i) {
+            total += ialt->AsCurrency();
+            table.Next();
+        }
+        table.EnableControls();
+    });
+    double rawTotal = 0;
+    const Timing rawWalk =
+        measure(repeat, [&] { rawTotal = raw.stepAll("SELECT * FROM Tmb_Mark ORDER BY Num", 22); });
+    report("walk all records reading Ialt", walk, rawWalk.median, 4, 200);
+    if (std::abs(total - rawTotal) > 1)
+        std::printf("  (the sums differ: %.2f against %.2f)\n", total, rawTotal);
+
+    const QString filter = u"Katalog = '%1'"_s.arg(catalogue);
+    const Timing filtering = measure(
+        repeat,
+        [&] {
+            dm.FrimAllTable->setFilter(filter);
+            dm.FrimAllTable->setFiltered(true);
+        },
+        [&] {
+            dm.FrimAllTable->setFiltered(false);
+            dm.FrimAllTable->setFilter(QString());
+        });
+    const int filtered = dm.FrimAllTable->RecordCount();
+    dm.FrimAllTable->setFiltered(false);
+    const Timing rawFilter = measure(repeat, [&] {
+        raw.stepAll("SELECT Num FROM Tmb_Mark WHERE Katalog = ? ORDER BY Num", -1,
+                    catalogue.toUtf8());
+    });
+    char filterLine[64];
+    std::snprintf(filterLine, sizeof filterLine, "filter on a catalogue (%d stamps)", filtered);
+    report(filterLine, filtering, rawFilter.median, 3, 40);
+
+    const Timing ordering = measure(
+        repeat, [&] { dm.FrimAllTable->setIndexName(u"IndexKatalog"_s); },
+        [&] { dm.FrimAllTable->setIndexName(QString()); });
+    const Timing rawOrdering =
+        measure(repeat, [&] { raw.stepAll("SELECT Num FROM Tmb_Mark ORDER BY Katalog, Num"); });
+    report("IndexName = IndexKatalog", ordering, rawOrdering.median, 3, 100);
+    dm.FrimAllTable->setIndexName(QString());
+
+    dm.LandTable->First();
+    int round = 0;
+    const Timing post = measure(repeat, [&] {
+        dm.FrimTable->Edit();
+        dm.FrimTable->FieldByName(u"Notater"_s)->setAsString(u"Gennemset %1"_s.arg(++round));
+        dm.FrimTable->Post();
+        dm.FrimAllTable->Close();
+        dm.FrimAllTable->Open();
+    });
+    const qint64 num = dm.FrimTable->FieldByName(u"Num"_s)->AsInteger();
+    const Timing rawPost = measure(repeat, [&] {
+        rawWriter.exec("BEGIN");
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(rawWriter.handle(), "UPDATE Tmb_Mark SET Notater = ? WHERE Num = ?", -1,
+                           &stmt, nullptr);
+        sqlite3_bind_text(stmt, 1, "Gennemset", -1, SQLITE_STATIC);
+        sqlite3_bind_int64(stmt, 2, num);
+        sqlite3_step(stmt);
+        sqlite3_finalize(stmt);
+        rawWriter.exec("COMMIT");
+    });
+    report("post a stamp, reopen FrimAllTable", post, rawPost.median, 0, 60);
+
+    dm.SerieTable->Last();
+    dm.SerieTable->Prior();
+    const QString wanted = dm.SerieTable->FieldByName(u"Serie"_s)->AsString().toUpper();
+    bool found = false;
+    const Timing locate = measure(
+        repeat,
+        [&] { found = dm.SerieTable->Locate(u"Serie"_s, wanted, TLocateOption::CaseInsensitive); },
+        [&] { dm.SerieTable->First(); });
+    char locateLine[80];
+    std::snprintf(locateLine, sizeof locateLine, "Locate ignoring case (%d entries)%s",
+                  dm.SerieTable->RecordCount(), found ? "" : " NOT FOUND");
+    report(locateLine, locate, 0, 0, 1);
+
+    const long peak = peakMemoryMegabytes();
+    std::printf("\npeak memory of the process: %ld MB (goal <= 150 MB) %s\n", peak,
+                peak <= 150 ? "ok" : "MISSED");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    int repeat = 15;
+    const qsizetype repeatAt = arguments.indexOf(u"--repeat"_s);
+    if (repeatAt >= 0 && repeatAt + 1 < arguments.size()) {
+        repeat = std::max(1, arguments.at(repeatAt + 1).toInt());
+        arguments.remove(repeatAt, 2);
+    }
+    try {
+        if (!arguments.isEmpty())
+            return run(repeat, QDir(arguments.first()).absolutePath());
+        QTemporaryDir folder;
+        CollectionSize size;
+        size.seriesListSize = 1000;
+        const auto start = std::chrono::steady_clock::now();
+        generateCollection(QDir(folder.path()).filePath(u"Data"_s), size);
+        std::printf(
+            "generated in %.1f s\n",
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        return run(repeat, folder.path());
+    } catch (const EDatabaseError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+}

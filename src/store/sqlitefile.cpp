@@ -42,23 +42,7 @@ std::shared_ptr<SqliteFile> SqliteFile::open(const QString &path, const QString 
         throw EDatabaseError(u"%1: the table file does not exist"_s.arg(displayName));
     if (!info.isFile())
         throw EDatabaseError(u"%1: this is not a table file"_s.arg(displayName));
-    sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(key).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString reason =
-            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_close_v2(db);
-        throw EDatabaseError(
-            u"%1: the table file cannot be opened (%2)"_s.arg(displayName, reason));
-    }
-    std::shared_ptr<SqliteFile> file(new SqliteFile(db, key, displayName));
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_extended_result_codes(db, 1);
-    // Every post is durable: a crash or power cut loses at most an unposted edit.
-    file->execute("PRAGMA synchronous = FULL");
-    openFiles().insert(key, file);
-    return file;
+    return connect(key, displayName, false);
 }
 
 std::shared_ptr<SqliteFile> SqliteFile::create(const QString &path, const QString &displayName)
@@ -66,19 +50,27 @@ std::shared_ptr<SqliteFile> SqliteFile::create(const QString &path, const QStrin
     const QString key = QFileInfo(path).absoluteFilePath();
     if (QFileInfo::exists(key))
         throw EDatabaseError(u"%1: the table file exists already"_s.arg(displayName));
+    return connect(key, displayName, true);
+}
+
+std::shared_ptr<SqliteFile> SqliteFile::connect(const QString &key, const QString &displayName,
+                                                bool create)
+{
     sqlite3 *db = nullptr;
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(key).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(QFile::encodeName(key).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason =
             db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
-        throw EDatabaseError(
-            u"%1: the table file cannot be created (%2)"_s.arg(displayName, reason));
+        throw EDatabaseError(u"%1: the table file cannot be %2 (%3)"_s.arg(
+            displayName, create ? u"created"_s : u"opened"_s, reason));
     }
     std::shared_ptr<SqliteFile> file(new SqliteFile(db, key, displayName));
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
+    // Every post is durable: a crash or power cut loses at most an unposted edit.
     file->execute("PRAGMA synchronous = FULL");
     openFiles().insert(key, file);
     return file;

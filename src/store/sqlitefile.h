@@ -32,6 +32,8 @@ public:
 
 private:
     SqliteFile(sqlite3 *db, QString path, QString displayName);
+    static std::shared_ptr<SqliteFile> connect(const QString &key, const QString &displayName,
+                                               bool create);
     sqlite3 *m_db;
     QString m_path;
     QString m_displayName;

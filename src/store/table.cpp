@@ -585,35 +585,22 @@ void TTable::setFiltered(bool filtered)
 
 void TTable::setIndexName(const QString &indexName)
 {
-    const QString previousName = m_indexName;
-    const QString previousFields = m_indexFieldNames;
-    m_indexName = indexName;
-    m_indexFieldNames.clear();
-    if (!Active())
-        return;
-    const std::vector<OrderColumn> previousOrder = m_order;
-    try {
-        resolveOrder();
-        CheckBrowseMode();
-    } catch (...) {
-        m_indexName = previousName;
-        m_indexFieldNames = previousFields;
-        m_order = previousOrder;
-        throw;
-    }
-    const qint64 current = m_position >= 0 ? m_keys[m_position] : 0;
-    refreshKeys(current);
-    dataEvent(TDataEvent::DataSetChanged);
+    changeOrder(indexName, QString());
 }
 
 void TTable::setIndexFieldNames(const QString &fieldNames)
 {
     if (Active() && m_masterSource)
         fail(u"the index fields cannot change while the master link is open"_s);
-    const QString previousName = m_indexName;
-    const QString previousFields = m_indexFieldNames;
-    m_indexFieldNames = fieldNames;
-    m_indexName.clear();
+    changeOrder(QString(), fieldNames);
+}
+
+// An index name and index fields exclude each other. An open table keeps its current record
+// in the new order; an unknown index or field changes nothing.
+void TTable::changeOrder(const QString &indexName, const QString &fieldNames)
+{
+    const QString previousName = std::exchange(m_indexName, indexName);
+    const QString previousFields = std::exchange(m_indexFieldNames, fieldNames);
     if (!Active())
         return;
     const std::vector<OrderColumn> previousOrder = m_order;
@@ -626,8 +613,7 @@ void TTable::setIndexFieldNames(const QString &fieldNames)
         m_order = previousOrder;
         throw;
     }
-    const qint64 current = m_position >= 0 ? m_keys[m_position] : 0;
-    refreshKeys(current);
+    refreshKeys(m_position >= 0 ? m_keys[m_position] : 0);
     dataEvent(TDataEvent::DataSetChanged);
 }
 

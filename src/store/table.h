@@ -133,6 +133,7 @@ private:
     void bindFields();
     void prepareStatements();
     void resolveOrder();
+    void changeOrder(const QString &indexName, const QString &fieldNames);
     std::vector<OrderColumn> orderColumnsFor(const QStringList &fieldNames) const;
     QString whereClause(std::vector<QVariant> &parameters) const;
     void readKeys();

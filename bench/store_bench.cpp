@@ -195,7 +195,8 @@ int run(int repeat, const QString &folder)
                            &stmt, nullptr);
         sqlite3_bind_text(stmt, 1, "Gennemset", -1, SQLITE_STATIC);
         sqlite3_bind_int64(stmt, 2, num);
-        sqlite3_step(stmt);
+        if (sqlite3_step(stmt) != SQLITE_DONE || sqlite3_changes(rawWriter.handle()) != 1)
+            std::printf("  (the raw update failed: %s)\n", sqlite3_errmsg(rawWriter.handle()));
         sqlite3_finalize(stmt);
         rawWriter.exec("COMMIT");
     });

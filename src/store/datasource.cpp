@@ -84,6 +84,13 @@ void TDataSource::tableDestroyed()
 
 void TDataSource::notify(TDataEvent event, TField *field, bool controlsEnabled)
 {
+    if (event == TDataEvent::UpdateRecord) {
+        // Typed text must reach the record even while a walk keeps the controls quiet.
+        for (TDataLink *link : QVarLengthArray<TDataLink *, 16>(m_links.begin(), m_links.end()))
+            if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
+                link->dataEvent(event, field);
+        return;
+    }
     if (event != TDataEvent::StateChanged && event != TDataEvent::FieldChanged)
         for (TTable *detail : QVarLengthArray<TTable *, 4>(m_details.begin(), m_details.end()))
             detail->masterChanged();

@@ -25,7 +25,8 @@ enum class TDataEvent
     FieldChanged,    // one field of the record being edited changed
     DataSetChanged,  // the set of records changed (open, filter, order, master move, enable)
     DataSetScrolled, // the current record moved
-    StateChanged     // browse, edit, insert
+    StateChanged,    // browse, edit, insert
+    UpdateRecord     // before a post: controls write what the user typed into their fields
 };
 
 // An observer of a data source: the data-aware controls and anything else that follows a

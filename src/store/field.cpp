@@ -127,7 +127,11 @@ bool TField::IsNull() const
 
 QString TField::AsString() const
 {
-    const QVariant value = Value();
+    return textOf(Value());
+}
+
+QString TField::textOf(const QVariant &value) const
+{
     if (value.isNull())
         return {};
     switch (m_type) {
@@ -139,6 +143,13 @@ QString TField::AsString() const
     default:
         return value.toString();
     }
+}
+
+QString TField::displayTextOf(const QVariant &value) const
+{
+    if (m_type == TFieldType::Currency && !value.isNull())
+        return QLocale().toCurrencyString(value.toDouble());
+    return textOf(value);
 }
 
 int TField::AsInteger() const
@@ -178,9 +189,7 @@ double TField::AsCurrency() const
 
 QString TField::DisplayText() const
 {
-    if (m_type == TFieldType::Currency && !IsNull())
-        return QLocale().toCurrencyString(AsFloat());
-    return AsString();
+    return displayTextOf(Value());
 }
 
 QString TField::EditText() const

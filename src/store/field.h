@@ -42,6 +42,9 @@ public:
     double AsCurrency() const; // rounded to four decimals, halves to even
     // The text a grid shows: money in the locale's currency format.
     QString DisplayText() const;
+    // The same texts for a value of this field held elsewhere (a row a grid shows).
+    QString textOf(const QVariant &value) const;
+    QString displayTextOf(const QVariant &value) const;
     // The text an edit starts from: money as a plain number with the currency's decimals.
     QString EditText() const;
 

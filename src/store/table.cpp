@@ -1074,10 +1074,17 @@ void TTable::CheckBrowseMode()
     checkActive();
     if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
         return;
+    UpdateRecord();
     if (m_modified)
         Post();
     else
         Cancel();
+}
+
+void TTable::UpdateRecord()
+{
+    if (m_state == TDataSetState::Edit || m_state == TDataSetState::Insert)
+        dataEvent(TDataEvent::UpdateRecord);
 }
 
 void TTable::Post()
@@ -1085,6 +1092,7 @@ void TTable::Post()
     checkActive();
     if (m_state != TDataSetState::Edit && m_state != TDataSetState::Insert)
         return;
+    UpdateRecord();
     if (BeforePost)
         BeforePost(*this);
     const bool inserting = m_state == TDataSetState::Insert;

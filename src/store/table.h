@@ -82,6 +82,8 @@ public:
     bool Modified() const { return m_modified; }
     // Posts a changed record, cancels an unchanged edit; nothing in browse.
     void CheckBrowseMode();
+    // Has the bound controls write their pending text into the record being edited.
+    void UpdateRecord();
 
     const std::vector<TField *> &Fields() const { return m_fields; }
     int FieldCount() const { return int(m_fields.size()); }

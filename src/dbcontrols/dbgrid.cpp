@@ -1,0 +1,273 @@
+#include "dbgrid.h"
+
+#include "field.h"
+#include "handler.h"
+#include "messages.h"
+#include "table.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+using namespace Qt::Literals::StringLiterals;
+
+TTableModel::TTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+TTable *TTableModel::table() const
+{
+    TTable *dataSet = DataSet();
+    return dataSet && dataSet->Active() ? dataSet : nullptr;
+}
+
+void TTableModel::setColumns(const std::vector<TColumn> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    endResetModel();
+}
+
+std::vector<TField *> TTableModel::shownFields() const
+{
+    std::vector<TField *> fields;
+    TTable *dataSet = table();
+    if (!dataSet)
+        return fields;
+    if (m_columns.empty())
+        return dataSet->Fields();
+    for (const TColumn &column : m_columns)
+        fields.push_back(dataSet->FindField(column.FieldName));
+    return fields;
+}
+
+TField *TTableModel::fieldOfColumn(int column) const
+{
+    const std::vector<TField *> fields = shownFields();
+    return column >= 0 && column < int(fields.size()) ? fields[size_t(column)] : nullptr;
+}
+
+int TTableModel::currentRow() const
+{
+    TTable *dataSet = table();
+    if (!dataSet || (dataSet->IsEmpty()))
+        return -1;
+    return dataSet->RecNo() - 1;
+}
+
+int TTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TTableModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    if (!m_columns.empty())
+        return int(m_columns.size());
+    TTable *dataSet = table();
+    return dataSet ? dataSet->FieldCount() : 0;
+}
+
+QVariant TTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    TTable *dataSet = table();
+    TField *field = fieldOfColumn(index.column());
+    if (!dataSet || !field)
+        return {};
+    try {
+        QVariant value;
+        const int current = currentRow();
+        if (index.row() == current && dataSet->State() != TDataSetState::Browse) {
+            value = field->Value(); // the record being edited or inserted
+        } else {
+            int row = index.row();
+            // Rows after a record being inserted move down by one.
+            if (dataSet->State() == TDataSetState::Insert && row > current)
+                --row;
+            value = dataSet->valueAt(row, field->Index());
+        }
+        return role == Qt::EditRole ? field->textOf(value) : field->displayTextOf(value);
+    } catch (const EDatabaseError &) {
+        return {}; // a row that cannot be read shows empty; moving onto it reports why
+    }
+}
+
+bool TTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || index.row() != currentRow())
+        return false;
+    TField *field = fieldOfColumn(index.column());
+    if (!field)
+        return false;
+    return runHandler([&] {
+        if (field->DataSet()->State() == TDataSetState::Browse)
+            field->DataSet()->Edit();
+        field->setAsString(value.toString());
+    });
+}
+
+QVariant TTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section < int(m_columns.size()))
+        return m_columns[size_t(section)].Title.isEmpty() ? m_columns[size_t(section)].FieldName
+                                                          : m_columns[size_t(section)].Title;
+    const TField *field = fieldOfColumn(section);
+    return field ? field->FieldName() : QString();
+}
+
+Qt::ItemFlags TTableModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    const TField *field = fieldOfColumn(index.column());
+    if (field && !field->ReadOnly() && field->DataType() != TFieldType::Blob)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+void TTableModel::dataEvent(TDataEvent event, TField *)
+{
+    switch (event) {
+    case TDataEvent::UpdateRecord:
+        return;
+    case TDataEvent::FieldChanged:
+    case TDataEvent::RecordChanged: {
+        const int row = currentRow();
+        if (row >= 0 && row < m_rows)
+            Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+        break;
+    }
+    case TDataEvent::DataSetScrolled:
+    case TDataEvent::StateChanged:
+        break;
+    default:
+        reload();
+        return;
+    }
+    if (onCurrentChanged)
+        onCurrentChanged();
+}
+
+void TTableModel::reload()
+{
+    TTable *dataSet = table();
+    beginResetModel();
+    m_rows =
+        dataSet ? dataSet->RecordCount() + (dataSet->State() == TDataSetState::Insert ? 1 : 0) : 0;
+    endResetModel();
+    if (onCurrentChanged)
+        onCurrentChanged();
+}
+
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TTableModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::SelectedClicked);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_model->onCurrentChanged = [this] { followCursor(); };
+}
+
+QStringList TDBGrid::columnTexts() const
+{
+    QStringList texts;
+    for (const TColumn &column : m_model->columns())
+        texts.append(column.Title.isEmpty() ? column.FieldName
+                                            : column.FieldName + u'=' + column.Title);
+    return texts;
+}
+
+void TDBGrid::setColumnTexts(const QStringList &texts)
+{
+    std::vector<TColumn> columns;
+    for (const QString &text : texts)
+        columns.push_back({text.section(u'=', 0, 0), text.section(u'=', 1), 0});
+    setColumns(columns);
+}
+
+void TDBGrid::setColumns(const std::vector<TColumn> &columns)
+{
+    m_model->setColumns(columns);
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].Width > 0)
+            setColumnWidth(int(i), columns[i].Width);
+}
+
+void TDBGrid::setDataSource(TDataSource *source)
+{
+    m_model->setDataSource(source);
+    m_model->reload();
+}
+
+void TDBGrid::bindSources(const SourceResolver &resolve)
+{
+    setDataSource(resolve(m_sourceName));
+}
+
+void TDBGrid::followCursor()
+{
+    const int row = m_model->currentRow();
+    const int column = std::max(currentIndex().column(), 0);
+    m_following = true;
+    if (row >= 0 && row < m_model->rowCount())
+        setCurrentIndex(m_model->index(row, column));
+    else
+        setCurrentIndex({});
+    m_following = false;
+}
+
+void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_following || !current.isValid() || current.row() == m_model->currentRow())
+        return;
+    TTable *table = m_model->table();
+    if (!table)
+        return;
+    // Moving to another row posts a changed record first (the table does that on a move).
+    if (!runHandler([&] { table->setRecNo(current.row() + 1); }))
+        followCursor();
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *event)
+{
+    TTable *table = m_model->table();
+    if (table && state() != QAbstractItemView::EditingState) {
+        const bool onLastRow = currentIndex().row() == m_model->rowCount() - 1;
+        if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+            runHandler([&] { table->Insert(); });
+            return;
+        }
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+            runHandler([&] {
+                if (Messages::confirmDelete())
+                    table->Delete();
+            });
+            return;
+        }
+        if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier &&
+            (onLastRow || m_model->rowCount() == 0) && table->State() != TDataSetState::Insert) {
+            runHandler([&] { table->Append(); });
+            return;
+        }
+        if (event->key() == Qt::Key_Escape && table->State() != TDataSetState::Browse) {
+            runHandler([&] { table->Cancel(); });
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (OnDblClick) {
+        runHandler([this] { OnDblClick(*this); });
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+}

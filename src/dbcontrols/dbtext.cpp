@@ -1,0 +1,40 @@
+#include "dbtext.h"
+
+#include "field.h"
+
+TDBText::TDBText(QWidget *parent) : QLabel(parent)
+{
+    m_link.onDataChange = [this] { showField(); };
+    m_link.onStateChange = [this] { showField(); };
+}
+
+void TDBText::setDataField(const QString &name)
+{
+    m_link.setFieldName(name);
+    showField();
+}
+
+void TDBText::setAutoSize(bool autoSize)
+{
+    m_autoSize = autoSize;
+    showField();
+}
+
+void TDBText::setDataSource(TDataSource *source)
+{
+    m_link.setDataSource(source);
+    showField();
+}
+
+void TDBText::bindSources(const SourceResolver &resolve)
+{
+    setDataSource(resolve(m_sourceName));
+}
+
+void TDBText::showField()
+{
+    const TField *field = m_link.Field();
+    setText(field ? field->DisplayText() : QString());
+    if (m_autoSize)
+        resize(sizeHint());
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "datasource.h"
+
+#include <QString>
+
+#include <functional>
+
+class TField;
+class TDataSource;
+
+// How a control follows one field of its data source. The control says what to do when the
+// shown value must change, when its pending text must be written, and when the table's
+// state changed.
+class TFieldDataLink : public TDataLink
+{
+public:
+    const QString &FieldName() const { return m_fieldName; }
+    void setFieldName(const QString &name) { m_fieldName = name; }
+    TField *Field() const; // nullptr while the table is closed or has no such field
+    bool Active() const;
+    bool Editing() const;
+    // Puts the record into edit (appending on an empty table); false if it cannot be edited.
+    bool Edit();
+
+    std::function<void()> onDataChange;
+    std::function<void()> onUpdateRecord;
+    std::function<void()> onStateChange;
+
+protected:
+    void dataEvent(TDataEvent event, TField *field) override;
+
+private:
+    QString m_fieldName;
+};
+
+// Resolves the "DM.FrimSource" names that designed windows give their controls.
+class TDataAware
+{
+public:
+    virtual ~TDataAware() = default;
+    using SourceResolver = std::function<TDataSource *(const QString &name)>;
+    virtual void bindSources(const SourceResolver &resolve) = 0;
+};
+
+class QObject;
+class QWidget;
+// Links every data-aware control under `root` to the data sources of `dataModule`.
+void bindDataControls(QWidget *root, QObject *dataModule);

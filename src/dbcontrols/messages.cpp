@@ -1,0 +1,111 @@
+#include "messages.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Messages {
+
+namespace {
+
+Hook &hook()
+{
+    static Hook installed;
+    return installed;
+}
+
+QWidget *activeParent()
+{
+    return QApplication::activeWindow();
+}
+
+void showBox(QMessageBox::Icon icon, const QString &caption, const QString &text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, activeParent());
+    box.button(QMessageBox::Ok)->setText(u"OK"_s);
+    box.exec();
+}
+
+} // namespace
+
+void setHook(Hook installed)
+{
+    hook() = std::move(installed);
+}
+
+void showPlain(const QString &text)
+{
+    const Request request{
+        Request::Kind::Plain, QApplication::applicationDisplayName(), text, {u"OK"_s}, {}};
+    if (hook()) {
+        hook()(request);
+        return;
+    }
+    showBox(QMessageBox::NoIcon, request.caption, text);
+}
+
+void showInformation(const QString &text)
+{
+    const Request request{Request::Kind::Information, u"Information"_s, text, {u"OK"_s}, {}};
+    if (hook()) {
+        hook()(request);
+        return;
+    }
+    showBox(QMessageBox::Information, request.caption, text);
+}
+
+QString errorReportText(const QString &text)
+{
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        return text + u'.';
+    return text;
+}
+
+void showError(const QString &text)
+{
+    const Request request{Request::Kind::Error,
+                          QApplication::applicationDisplayName(),
+                          errorReportText(text),
+                          {u"OK"_s},
+                          {}};
+    if (hook()) {
+        hook()(request);
+        return;
+    }
+    showBox(QMessageBox::Critical, request.caption, request.text);
+}
+
+bool confirmDelete()
+{
+    const Request request{Request::Kind::Confirmation,
+                          u"Bekræft"_s,
+                          u"Slet denne post?"_s,
+                          {u"OK"_s, u"Annuller"_s},
+                          {}};
+    if (hook())
+        return hook()(request).toBool();
+    QMessageBox box(QMessageBox::Question, request.caption, request.text,
+                    QMessageBox::Ok | QMessageBox::Cancel, activeParent());
+    box.button(QMessageBox::Ok)->setText(u"OK"_s);
+    box.button(QMessageBox::Cancel)->setText(u"Annuller"_s);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QString chooseOpenFile(QWidget *parent, const QString &title, const QString &filter)
+{
+    const Request request{Request::Kind::OpenFile, title, title, {}, filter};
+    if (hook())
+        return hook()(request).toString();
+    // "Billeder (*.jpg)|*.jpg" shows as "Billeder (*.jpg)".
+    QStringList shown;
+    const QStringList parts = filter.split(u'|');
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        shown.append(parts.at(i));
+    return QFileDialog::getOpenFileName(parent, title, QString(), shown.join(u";;"_s));
+}
+
+} // namespace Messages

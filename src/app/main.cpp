@@ -1,59 +1,30 @@
-#include "databaseerror.h"
 #include "dm.h"
+#include "handler.h"
+#include "mainform.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMessageBox>
+#include <QFont>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-void showError(const QString &message)
-{
-    QString text = message;
-    if (!text.isEmpty() && text.back().unicode() > u'.')
-        text.append(u'.');
-    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), text);
-}
-
-QString openCollection(TDM &dm)
-{
-    TDM::CreateDataFolderIfMissing();
-    for (TTable *table :
-         {dm.ConfigTable, dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
-          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
-        table->Open();
-    return u"Samlingen har %1 lande og %2 frimærker."_s.arg(dm.LandTable->RecordCount())
-        .arg(dm.FrimAllTable->RecordCount());
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(ALBUMINO_VERSION));
+    // The designed fonts, on their metric-compatible free counterparts.
+    QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
+    QFont::insertSubstitution(u"Arial"_s, u"Liberation Sans"_s);
+    QFont::insertSubstitution(u"Times New Roman"_s, u"Liberation Serif"_s);
+
+    // The splash window is shown here, before the main window exists.
     QApplication::setApplicationName(u"Albumino"_s);
     QApplication::setApplicationDisplayName(u"Albumino"_s);
-    QApplication::setApplicationVersion(QStringLiteral(ALBUMINO_VERSION));
 
+    // The single-instance guard acts while the main window is created.
+    TMainForm mainForm;
     TDM dm;
-    QString summary;
-    try {
-        summary = openCollection(dm);
-    } catch (const EDatabaseError &error) {
-        showError(error.message());
-        summary = error.message();
-    }
-
-    QMainWindow window;
-    window.setWindowTitle(u"Albumino"_s);
-    auto *label = new QLabel(summary, &window);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    window.setCentralWidget(label);
-    window.resize(1024, 768);
-    window.show();
+    runHandler([] { TDM::CreateDataFolderIfMissing(); });
+    mainForm.setDataModule(&dm);
+    mainForm.show();
     return application.exec();
 }

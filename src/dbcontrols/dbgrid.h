@@ -68,8 +68,11 @@ public:
 
     QString dataSourceName() const { return m_sourceName; }
     void setDataSourceName(const QString &name) { m_sourceName = name; }
+    // Designed windows name their source; the link is made when the data module exists.
+    void setDataSource(const QString &name) { setDataSourceName(name); }
     QStringList columnTexts() const;
     void setColumnTexts(const QStringList &texts);
+    void setColumns(const QStringList &texts) { setColumnTexts(texts); }
     void setColumns(const std::vector<TColumn> &columns);
     void setDataSource(TDataSource *source);
     TDataSource *DataSource() const { return m_model->DataSource(); }

@@ -24,8 +24,12 @@ public:
 
     QString dataSourceName() const { return m_sourceName; }
     void setDataSourceName(const QString &name) { m_sourceName = name; }
+    // Designed windows name their source; the link is made when the data module exists.
+    void setDataSource(const QString &name) { setDataSourceName(name); }
     QString listSourceName() const { return m_listSourceName; }
     void setListSourceName(const QString &name) { m_listSourceName = name; }
+    void setListSource(const QString &name) { setListSourceName(name); }
+    void setDropDownRows(int rows) { setMaxVisibleItems(rows); }
     QString dataField() const { return m_data.FieldName(); }
     void setDataField(const QString &name);
     QString keyField() const { return m_list.FieldName(); }

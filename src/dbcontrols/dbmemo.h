@@ -17,6 +17,8 @@ public:
 
     QString dataSourceName() const { return m_sourceName; }
     void setDataSourceName(const QString &name) { m_sourceName = name; }
+    // Designed windows name their source; the link is made when the data module exists.
+    void setDataSource(const QString &name) { setDataSourceName(name); }
     QString dataField() const { return m_link.FieldName(); }
     void setDataField(const QString &name);
     bool wantTabs() const { return !tabChangesFocus(); }

@@ -37,6 +37,8 @@ public:
 
     QString dataSourceName() const { return m_sourceName; }
     void setDataSourceName(const QString &name) { m_sourceName = name; }
+    // Designed windows name their source; the link is made when the data module exists.
+    void setDataSource(const QString &name) { setDataSourceName(name); }
     void setDataSource(TDataSource *source);
     TDataSource *DataSource() const { return m_link.DataSource(); }
     void bindSources(const SourceResolver &resolve) override;

@@ -1,0 +1,286 @@
+#include "mainform.h"
+
+#include "ui_mainform.h"
+
+#include "dm.h"
+#include "handler.h"
+#include "messages.h"
+#include "qlanguagesource.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QScreen>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct LanguageSettings
+{
+    const char16_t *name;
+    const char16_t *helpPath;
+    const char16_t *caption;
+};
+
+// By active language index + 1.
+const LanguageSettings kLanguages[] = {
+    {u"Dansk", u"Help/Dansk/index.html", u"Albumino"},
+    {u"English", u"Help/Engelsk/index.html", u"Albumino"},
+    {u"Norsk", u"Help/Norsk/index.html", u"Albumino"},
+    {u"Svensk", u"Help/Svensk/index.html", u"Albumino"},
+    {u"Deutsch", u"Help/Tysk/index.html", u"Dizadariduz"},
+};
+
+QString firstRunMessage(int language)
+{
+    switch (language) {
+    case 0:
+        return u"Before using this program, it would be a good idea, to read the on-line help!"_s;
+    case 2:
+        return u"Innan du användar programmet, vill det vära en god ide, at läsa vägledningen til "
+               u"programmet"_s;
+    case 3:
+        return u"Bevor Sie dieses Programm benutzen, empfelen wir Ihnen, die Anleitung zum "
+               u"Gebrauch des Programmes zu lesen!"_s;
+    default:
+        return u"Inden du anvender programmet, vil det være en god ide, at læse vejledningen til "
+               u"programmet"_s;
+    }
+}
+
+QString noCountryMessage(int language)
+{
+    switch (language) {
+    case 0:
+    case 3:
+        return u"A country must be registered before you register your stamps!"_s;
+    case 2:
+        return u"Du skall registrera et land, innan du börjer registrera dina frimärker!"_s;
+    default:
+        return u"Der skal oprettes et land, før du begynder at registrere dine frimærker!"_s;
+    }
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TMainForm>()),
+      m_languageSource(new TQLanguageSource(this))
+{
+    m_ui->setupUi(this);
+    m_languageSource->setObjectName(u"QLanguageSource1"_s);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setStatusText(plainStatus());
+
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (!m_settingPage)
+            runHandler([this] { PageControl1Change(); });
+    });
+    m_ui->DBGrid2->OnDblClick = [this](TDBGrid &) { DBGrid2DblClick(); };
+    connectHandler(m_ui->Luk1, &QAction::triggered, this, [this] { Luk1Click(); });
+    connectHandler(m_ui->Luk2, &QAction::triggered, this, [this] { Luk2Click(); });
+    connectHandler(m_ui->Definitioner1, &QAction::triggered, this,
+                   [this] { Definitioner1Click(); });
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::setDataModule(TDM *dm)
+{
+    m_dm = dm;
+    bindDataControls(this, dm);
+}
+
+QString TMainForm::statusText() const
+{
+    return m_ui->StatusBar->currentMessage();
+}
+
+void TMainForm::setStatusText(const QString &text)
+{
+    m_ui->StatusBar->showMessage(text);
+}
+
+QString TMainForm::danishStatus(int count)
+{
+    return u"Der er fundet %1 frimærke(r)."_s.arg(count);
+}
+
+QString TMainForm::englishStatus(int count)
+{
+    return u"%1 stamps found."_s.arg(count);
+}
+
+QString TMainForm::germanStatus(int count)
+{
+    return u"I alles: %1 Dizadariduz."_s.arg(count);
+}
+
+QString TMainForm::plainStatus()
+{
+    return u"Morvane Software"_s;
+}
+
+void TMainForm::FormCreate()
+{
+    // The system font, the taskbar handling and the resizer's snapshot belong here.
+}
+
+void TMainForm::FormShow()
+{
+    TDM &dm = *m_dm;
+    dm.ConfigTable->Open();
+    // The stored size is the outer size, frame included.
+    const QSize frame = frameGeometry().size() - size();
+    resize(width(), dm.ConfigTable->FieldByName(u"Hojde"_s)->AsInteger() - frame.height());
+    resize(dm.ConfigTable->FieldByName(u"Bredde"_s)->AsInteger() - frame.width(), height());
+    if (const QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    // A stored language that does not exist is reported; the start goes on in Danish and
+    // the next close stores a valid index.
+    try {
+        m_languageSource->SetActiveLanguage(dm.ConfigTable->FieldByName(u"Sprog"_s)->AsInteger());
+    } catch (const EQLocalError &error) {
+        Messages::showError(QString::fromUtf8(error.what()));
+        m_languageSource->SetActiveLanguage(-1);
+    }
+    for (TTable *table : {dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
+                          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
+        table->Open();
+    const int language = m_languageSource->ActiveLanguage();
+    if (dm.FrimTable->RecordCount() == 0)
+        Messages::showInformation(firstRunMessage(language));
+    const LanguageSettings &settings = kLanguages[language + 1];
+    m_ui->Sproget->setText(QString::fromUtf16(settings.name));
+    QAction *items[] = {m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
+    (language < 0 ? m_ui->Dansk : items[language])->setChecked(true);
+    m_ui->Help1->setToolTip(QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QString::fromUtf16(settings.helpPath)));
+    setWindowTitle(QString::fromUtf16(settings.caption));
+}
+
+bool TMainForm::FormClose()
+{
+    if (!m_dm)
+        return true;
+    TDM &dm = *m_dm;
+    // A country or stamp still being edited is saved, so nothing typed is lost; if the save
+    // fails the window stays open with the record in edit.
+    for (TTable *table : {dm.FrimTable, dm.LandTable})
+        if (table->Active())
+            table->CheckBrowseMode();
+    if (!dm.ConfigTable->Active())
+        return true;
+    dm.ConfigTable->Edit();
+    dm.ConfigTable->FieldByName(u"Hojde"_s)->setAsInteger(frameGeometry().height());
+    dm.ConfigTable->FieldByName(u"Bredde"_s)->setAsInteger(frameGeometry().width());
+    dm.ConfigTable->FieldByName(u"Sprog"_s)->setAsInteger(m_languageSource->ActiveLanguage());
+    dm.ConfigTable->Post();
+    dm.ConfigTable->Close();
+    return true;
+}
+
+void TMainForm::setActivePage(QWidget *page)
+{
+    m_settingPage = true;
+    m_ui->PageControl1->setCurrentWidget(page);
+    m_settingPage = false;
+}
+
+void TMainForm::PageControl1Change()
+{
+    TDM &dm = *m_dm;
+    const int language = m_languageSource->ActiveLanguage();
+    QWidget *page = m_ui->PageControl1->currentWidget();
+    if (page == m_ui->TabSheet2) {
+        if (dm.LandTable->RecordCount() == 0) {
+            Messages::showInformation(noCountryMessage(language));
+            setActivePage(m_ui->TabSheet1);
+            m_ui->DBGrid2->setFocus();
+        }
+        const int count = dm.FrimTable->RecordCount();
+        setStatusText(language == 0   ? englishStatus(count)
+                      : language == 3 ? germanStatus(count)
+                                      : danishStatus(count));
+        Billede();
+        Beregn();
+        setStatusText(danishStatus(dm.FrimAllTable->RecordCount()));
+    }
+    page = m_ui->PageControl1->currentWidget();
+    if (page == m_ui->TabSheet3) {
+        BeregnAll();
+        setStatusText(danishStatus(dm.FrimAllTable->RecordCount()));
+    }
+    if (page == m_ui->TabSheet1)
+        setStatusText(plainStatus());
+}
+
+void TMainForm::DBGrid2DblClick()
+{
+    TDM &dm = *m_dm;
+    // Apostrophes in the name are doubled, so that "Côte d'Ivoire" opens its stamps.
+    QString country = dm.LandTable->FieldByName(u"Land"_s)->AsString();
+    country.replace(u'\'', u"''"_s);
+    dm.FrimTable->setFilter(u"Land = '"_s + country + u'\'');
+    dm.FrimTable->setFiltered(true);
+    dm.FrimTable->First();
+    setActivePage(m_ui->TabSheet2);
+    setStatusText(danishStatus(dm.FrimTable->RecordCount()));
+    Beregn();
+}
+
+void TMainForm::Definitioner1Click()
+{
+    // The definitions window opens here once it exists.
+}
+
+void TMainForm::FormResize()
+{
+    // The form resizer rescales the controls here.
+}
+
+void TMainForm::Billede()
+{
+    // The stamp's picture is refreshed here.
+}
+
+void TMainForm::Beregn()
+{
+    // The current country's total is computed here.
+}
+
+void TMainForm::BeregnAll()
+{
+    // The overview's total is computed here.
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    runHandler([this] { FormShow(); });
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    bool mayClose = false;
+    if (!runHandler([&] { mayClose = FormClose(); }) || !mayClose) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}

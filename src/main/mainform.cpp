@@ -64,10 +64,18 @@ QString noCountryMessage(int language)
 
 } // namespace
 
+// The collage pictures live in this static library's resources, which a program must
+// register itself (outside any namespace, as the macro requires).
+static void initialiseResources()
+{
+    Q_INIT_RESOURCE(mainform);
+}
+
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TMainForm>()),
       m_languageSource(new TQLanguageSource(this))
 {
+    initialiseResources();
     m_ui->setupUi(this);
     m_languageSource->setObjectName(u"QLanguageSource1"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

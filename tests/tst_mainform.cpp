@@ -307,6 +307,35 @@ private Q_SLOTS:
         QCOMPARE(program.dm.FrimTable->RecordCount(), 4);
     }
 
+    void tabKeyFollowsTheDesignedOrder()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        // Every control that Tab reaches, in the order of the focus chain; the page control
+        // and its tab bar come first and are left out.
+        QTabWidget *pages = program.window.ui().PageControl1;
+        QStringList reached;
+        for (QWidget *widget = program.window.nextInFocusChain(); widget != &program.window;
+             widget = widget->nextInFocusChain()) {
+            if ((widget->focusPolicy() & Qt::TabFocus) && widget != pages &&
+                !pages->tabBar()->isAncestorOf(widget) && widget != pages->tabBar())
+                reached.append(widget->objectName());
+        }
+        const QStringList expected =
+            u"DBGrid2 DBEdit1 "
+            "DBEdit2 DBEdit17 DBEdit3 DBEdit6 DBEdit4 DBEdit12 DBEdit5 "
+            "DBEdit10 DBEdit8 DBEdit11 DBEdit13 DBEdit14 DBEdit20 DBEdit19 "
+            "DBEdit7 DBEdit15 "
+            "DBEdit18 DBEdit16 DBEdit21 DBEdit23 DBEdit22 DBEdit24 DBMemo1 "
+            "DBLookupComboBox1 DBLookupComboBox2 DBLookupComboBox6 "
+            "DBLookupComboBox4 DBLookupComboBox5 DBLookupComboBox3 "
+            "ScrollBox1 "
+            "DBGrid1 DBLookupComboBox7 DBLookupComboBox8 DBLookupComboBox9 "
+            "DBLookupComboBox10 RadioButton1 DBLookupComboBox11 "
+            "RadioButton2 RadioButton3 RadioButton4"_s.split(u' ');
+        QCOMPARE(reached, expected);
+    }
+
     void closingSavesWhatWasTyped()
     {
         makeCollection(768, 1024, -1);

@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty() || arguments.first().startsWith(u'-')) {
         std::fprintf(stderr, "usage: albumino_generate <program folder> [--stamps N] "
-                             "[--countries C] [--series-list K] [--seed S]\n");
+                             "[--countries C] [--lookup-size K] [--seed S]\n");
         return 2;
     }
     CollectionSize size;
@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
             size.stamps = value;
         else if (option == u"--countries")
             size.countries = value;
-        else if (option == u"--series-list")
+        else if (option == u"--lookup-size" || option == u"--series-list")
             size.seriesListSize = value;
         else if (option == u"--seed")
             size.seed = unsigned(value);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,7 +52,9 @@ class Raw
 public:
     Raw(const QString &path, int flags)
     {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr) !=
+            SQLITE_OK)
+            throw EDatabaseError(u"raw SQLite: %1 cannot be opened"_s.arg(path));
     }
     ~Raw() { sqlite3_close(m_db); }
     // Steps every row; reads column `read` as a double when it is not negative.
@@ -67,7 +70,35 @@ public:
         sqlite3_finalize(stmt);
         return sum;
     }
-    void exec(const char *sql) { sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
+    void exec(const char *sql)
+    {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw EDatabaseError(u"raw SQLite: %1: %2"_s.arg(
+                QString::fromUtf8(sql), QString::fromUtf8(sqlite3_errmsg(m_db))));
+    }
+    // The first row's text and number, e.g. a name and its count.
+    std::pair<QString, int> firstRow(const char *sql)
+    {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
+        std::pair<QString, int> row;
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            row = {QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))),
+                   sqlite3_column_int(stmt, 1)};
+        sqlite3_finalize(stmt);
+        return row;
+    }
+    int columnIndex(const char *sql, const char *column)
+    {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
+        int index = -1;
+        for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
+            if (qstricmp(sqlite3_column_name(stmt, i), column) == 0)
+                index = i;
+        sqlite3_finalize(stmt);
+        return index;
+    }
     sqlite3 *handle() const { return m_db; }
 
 private:
@@ -106,7 +137,9 @@ void report(const char *operation, Timing ours, double raw, double goalRatio, do
 
 int run(int repeat, const QString &folder)
 {
-    QDir::setCurrent(folder);
+    if (!QDir::setCurrent(folder))
+        throw EDatabaseError(
+            u"%1: no such collection folder"_s.arg(QDir::toNativeSeparators(folder)));
     const QString stampFile = u"Data/Tmb_Mark.DB"_s;
     TDM dm;
     for (TTable *table :
@@ -117,9 +150,16 @@ int run(int repeat, const QString &folder)
     Raw rawWriter(stampFile, SQLITE_OPEN_READWRITE);
     rawWriter.exec("PRAGMA synchronous = FULL");
     const int stamps = dm.FrimAllTable->RecordCount();
-    const QString catalogue = u"Facit"_s;
-    std::printf("%d stamps, %d countries, %d series; %d runs each, times in ms\n\n", stamps,
+    // Picked from the data, so that any collection folder can be measured.
+    const auto [catalogue, catalogueStamps] =
+        raw.firstRow("SELECT Katalog, COUNT(*) AS n FROM Tmb_Mark GROUP BY Katalog "
+                     "ORDER BY ABS(n - 1000) LIMIT 1");
+    const auto [country, countryStamps] = raw.firstRow(
+        "SELECT Land, COUNT(*) AS n FROM Tmb_Mark GROUP BY Land ORDER BY n DESC LIMIT 1");
+    std::printf("%d stamps, %d countries, %d series; %d runs each, times in ms\n", stamps,
                 dm.LandTable->RecordCount(), dm.SerieTable->RecordCount(), repeat);
+    std::printf("filter on catalogue \"%s\" (%d stamps); posts in \"%s\" (%d stamps)\n\n",
+                qPrintable(catalogue), catalogueStamps, qPrintable(country), countryStamps);
     std::printf("%-44s %9s %9s %9s %9s  %-24s\n", "operation", "median", "fastest", "raw", "ratio",
                 "goal");
 
@@ -143,13 +183,14 @@ int run(int repeat, const QString &folder)
         table.EnableControls();
     });
     double rawTotal = 0;
-    const Timing rawWalk =
-        measure(repeat, [&] { rawTotal = raw.stepAll("SELECT * FROM Tmb_Mark ORDER BY Num", 22); });
+    const int ialtColumn = raw.columnIndex("SELECT * FROM Tmb_Mark", "Ialt");
+    const Timing rawWalk = measure(
+        repeat, [&] { rawTotal = raw.stepAll("SELECT * FROM Tmb_Mark ORDER BY Num", ialtColumn); });
     report("walk all records reading Ialt", walk, rawWalk.median, 4, 200);
     if (std::abs(total - rawTotal) > 1)
         std::printf("  (the sums differ: %.2f against %.2f)\n", total, rawTotal);
 
-    const QString filter = u"Katalog = '%1'"_s.arg(catalogue);
+    const QString filter = u"Katalog = '%1'"_s.arg(QString(catalogue).replace(u"'"_s, u"''"_s));
     const Timing filtering = measure(
         repeat,
         [&] {
@@ -178,7 +219,8 @@ int run(int repeat, const QString &folder)
     report("IndexName = IndexKatalog", ordering, rawOrdering.median, 3, 100);
     dm.FrimAllTable->setIndexName(QString());
 
-    dm.LandTable->First();
+    if (!dm.LandTable->Locate(u"Land"_s, country))
+        std::printf("  (the country list has no \"%s\")\n", qPrintable(country));
     int round = 0;
     const Timing post = measure(repeat, [&] {
         dm.FrimTable->Edit();
@@ -188,12 +230,15 @@ int run(int repeat, const QString &folder)
         dm.FrimAllTable->Open();
     });
     const qint64 num = dm.FrimTable->FieldByName(u"Num"_s)->AsInteger();
+    int rawRound = 0;
     const Timing rawPost = measure(repeat, [&] {
+        // A new text each run: an update to the same value commits without writing or syncing.
+        const QByteArray note = "Gennemset " + QByteArray::number(++rawRound);
         rawWriter.exec("BEGIN");
         sqlite3_stmt *stmt = nullptr;
         sqlite3_prepare_v2(rawWriter.handle(), "UPDATE Tmb_Mark SET Notater = ? WHERE Num = ?", -1,
                            &stmt, nullptr);
-        sqlite3_bind_text(stmt, 1, "Gennemset", -1, SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 1, note.constData(), int(note.size()), SQLITE_STATIC);
         sqlite3_bind_int64(stmt, 2, num);
         if (sqlite3_step(stmt) != SQLITE_DONE || sqlite3_changes(rawWriter.handle()) != 1)
             std::printf("  (the raw update failed: %s)\n", sqlite3_errmsg(rawWriter.handle()));

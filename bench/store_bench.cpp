@@ -4,6 +4,7 @@
 #include "collectiongenerator.h"
 #include "databaseerror.h"
 #include "dm.h"
+#include "peakmemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -104,17 +105,6 @@ public:
 private:
     sqlite3 *m_db = nullptr;
 };
-
-long peakMemoryMegabytes()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
-    return -1;
-}
 
 void report(const char *operation, Timing ours, double raw, double goalRatio, double goalMs)
 {

@@ -8,6 +8,7 @@
 #include "dm.h"
 #include "mainform.h"
 #include "messages.h"
+#include "peakmemory.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,17 +24,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-long peakMemoryMegabytes()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
-    return -1;
-}
 
 // Runs the event loop until it has nothing left to do.
 void waitUntilIdle()

@@ -5,6 +5,7 @@
 #include "dbnavigator.h"
 #include "dbtext.h"
 #include "handler.h"
+#include "messagerecorder.h"
 #include "messages.h"
 #include "table.h"
 #include "tablefile.h"
@@ -19,17 +20,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(u"propagateSizeHints"_s))
-        return;
-    qt_message_output(type, context, message);
-}
-
-} // namespace
-
 class TestDbControls : public QObject
 {
     Q_OBJECT
@@ -40,8 +30,7 @@ private:
     std::unique_ptr<TTable> m_catalogues;
     std::unique_ptr<TDataSource> m_stampSource;
     std::unique_ptr<TDataSource> m_catalogueSource;
-    QList<Messages::Request> m_requests;
-    QVariantList m_answers;
+    std::unique_ptr<MessageRecorder> m_messages;
 
     void addStamp(const QString &katalog, int year)
     {
@@ -83,17 +72,12 @@ private Q_SLOTS:
         m_stampSource->setDataSet(m_stamps.get());
         m_catalogueSource = std::make_unique<TDataSource>();
         m_catalogueSource->setDataSet(m_catalogues.get());
-        m_requests.clear();
-        m_answers.clear();
-        Messages::setHook([this](const Messages::Request &request) {
-            m_requests.append(request);
-            return m_answers.isEmpty() ? QVariant() : m_answers.takeFirst();
-        });
+        m_messages = std::make_unique<MessageRecorder>();
     }
 
     void cleanup()
     {
-        Messages::setHook({});
+        m_messages.reset();
         m_stampSource.reset();
         m_catalogueSource.reset();
         m_stamps.reset();
@@ -127,9 +111,9 @@ private Q_SLOTS:
     {
         QVERIFY(!runHandler([] { throw EDatabaseError(u"Tmb_Mark.DB: locked"_s); }));
         QVERIFY(runHandler([] {}));
-        QCOMPARE(m_requests.size(), 1);
-        QCOMPARE(m_requests[0].kind, Messages::Request::Kind::Error);
-        QCOMPARE(m_requests[0].text, u"Tmb_Mark.DB: locked."_s);
+        QCOMPARE(m_messages->requests.size(), 1);
+        QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::Error);
+        QCOMPARE(m_messages->requests[0].text, u"Tmb_Mark.DB: locked."_s);
     }
 
     void editWritesBeforePost()
@@ -222,12 +206,12 @@ private Q_SLOTS:
         navigator.BtnClick(TNavigateBtn::Cancel);
 
         // Delete asks first; "Annuller" keeps the record.
-        m_answers = {false, true};
+        m_messages->answers = {false, true};
         navigator.BtnClick(TNavigateBtn::Delete);
         QCOMPARE(m_stamps->RecordCount(), 2);
-        QCOMPARE(m_requests.last().text, u"Slet denne post?"_s);
-        QCOMPARE(m_requests.last().caption, u"Bekræft"_s);
-        QCOMPARE(m_requests.last().buttons, (QStringList{u"OK"_s, u"Annuller"_s}));
+        QCOMPARE(m_messages->requests.last().text, u"Slet denne post?"_s);
+        QCOMPARE(m_messages->requests.last().caption, u"Bekræft"_s);
+        QCOMPARE(m_messages->requests.last().buttons, (QStringList{u"OK"_s, u"Annuller"_s}));
         navigator.BtnClick(TNavigateBtn::Delete);
         QCOMPARE(m_stamps->RecordCount(), 1);
 
@@ -323,7 +307,7 @@ private Q_SLOTS:
         m_stamps->FieldByName(u"Katalog"_s)->setAsString(u"Sidst"_s);
         m_stamps->Post();
         QCOMPARE(model->rowCount(), 6);
-        m_answers = {false, true};
+        m_messages->answers = {false, true};
         QTest::keyClick(&grid, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(model->rowCount(), 6);
         QTest::keyClick(&grid, Qt::Key_Delete, Qt::ControlModifier);

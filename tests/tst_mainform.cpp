@@ -2,6 +2,7 @@
 
 #include "dm.h"
 #include "mainform.h"
+#include "messagerecorder.h"
 #include "messages.h"
 #include "qlanguagesource.h"
 
@@ -14,17 +15,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(u"propagateSizeHints"_s))
-        return;
-    qt_message_output(type, context, message);
-}
-
-} // namespace
-
 class TestMainForm : public QObject
 {
     Q_OBJECT
@@ -32,8 +22,7 @@ class TestMainForm : public QObject
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousFolder;
-    QList<Messages::Request> m_requests;
-    QVariantList m_answers;
+    std::unique_ptr<MessageRecorder> m_messages;
 
     // A collection whose first country ("Côte d'Ivoire") has 4 stamps and the second 1.
     void makeCollection(int height, int width, int language, bool stamps = true)
@@ -91,17 +80,12 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_previousFolder = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_requests.clear();
-        m_answers.clear();
-        Messages::setHook([this](const Messages::Request &request) {
-            m_requests.append(request);
-            return m_answers.isEmpty() ? QVariant() : m_answers.takeFirst();
-        });
+        m_messages = std::make_unique<MessageRecorder>();
     }
 
     void cleanup()
     {
-        Messages::setHook({});
+        m_messages.reset();
         QDir::setCurrent(m_previousFolder);
         m_dir.reset();
     }
@@ -146,13 +130,13 @@ private Q_SLOTS:
         QAction *checked = window.findChild<QAction *>(sproget);
         QVERIFY(checked && checked->isChecked());
         // No stamps yet: the first-run message of the language.
-        QCOMPARE(m_requests.size(), 1);
-        QCOMPARE(m_requests[0].kind, Messages::Request::Kind::Information);
-        QCOMPARE(m_requests[0].caption, u"Information"_s);
-        QVERIFY(m_requests[0].text.startsWith(language == 0   ? u"Before"_s
-                                              : language == 2 ? u"Innan"_s
-                                              : language == 3 ? u"Bevor"_s
-                                                              : u"Inden"_s));
+        QCOMPARE(m_messages->requests.size(), 1);
+        QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::Information);
+        QCOMPARE(m_messages->requests[0].caption, u"Information"_s);
+        QVERIFY(m_messages->requests[0].text.startsWith(language == 0   ? u"Before"_s
+                                                        : language == 2 ? u"Innan"_s
+                                                        : language == 3 ? u"Bevor"_s
+                                                                        : u"Inden"_s));
         QVERIFY(program.dm.FrimAllTable->Active());
         QCOMPARE(window.statusText(), u"Morvane Software"_s);
     }
@@ -162,9 +146,10 @@ private Q_SLOTS:
         makeCollection(768, 1024, 7);
         {
             Program program;
-            QCOMPARE(m_requests.size(), 1);
-            QCOMPARE(m_requests[0].kind, Messages::Request::Kind::Error);
-            QCOMPARE(m_requests[0].text, u"Index out of bounds (7)"_s); // ")" takes no "."
+            QCOMPARE(m_messages->requests.size(), 1);
+            QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::Error);
+            QCOMPARE(m_messages->requests[0].text,
+                     u"Index out of bounds (7)"_s); // ")" takes no "."
             QCOMPARE(program.window.QLanguageSource1()->ActiveLanguage(), -1);
             QVERIFY(program.dm.FrimAllTable->Active());
             QVERIFY(program.window.close());
@@ -258,10 +243,10 @@ private Q_SLOTS:
         QFETCH(QString, message);
         makeCollection(768, 1024, language, false);
         Program program;
-        m_requests.clear();
+        m_messages->requests.clear();
         choosePage(program.window, program.window.ui().TabSheet2);
-        QCOMPARE(m_requests.size(), 1);
-        QCOMPARE(m_requests[0].text, message);
+        QCOMPARE(m_messages->requests.size(), 1);
+        QCOMPARE(m_messages->requests[0].text, message);
         QCOMPARE(program.window.ui().PageControl1->currentWidget(), program.window.ui().TabSheet1);
         QCOMPARE(program.window.statusText(), u"Morvane Software"_s);
     }
@@ -301,9 +286,9 @@ private Q_SLOTS:
     {
         makeCollection(768, 1024, -1);
         Program program;
-        m_answers = {false};
+        m_messages->answers = {false};
         program.window.ui().DBNavigator1->BtnClick(TNavigateBtn::Delete);
-        QCOMPARE(m_requests.last().text, u"Slet denne post?"_s);
+        QCOMPARE(m_messages->requests.last().text, u"Slet denne post?"_s);
         QCOMPARE(program.dm.FrimTable->RecordCount(), 4);
     }
 
@@ -347,10 +332,10 @@ private Q_SLOTS:
             year->setFocus();
             QTest::keyClicks(year, u"19x4"_s);
             // A save that fails keeps the window open and the record in edit.
-            m_requests.clear();
+            m_messages->requests.clear();
             QVERIFY(!window.close());
-            QCOMPARE(m_requests.size(), 1);
-            QVERIFY(m_requests[0].text.contains(u"Aarstal"_s));
+            QCOMPARE(m_messages->requests.size(), 1);
+            QVERIFY(m_messages->requests[0].text.contains(u"Aarstal"_s));
             QCOMPARE(program.dm.FrimTable->State(), TDataSetState::Edit);
             year->selectAll();
             QTest::keyClicks(year, u"1934"_s);

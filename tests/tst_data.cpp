@@ -46,10 +46,8 @@ void runSql(const QString &path, const char *sql)
 // Opens the tables in the order the main window opens them.
 void openAll(TDM &dm)
 {
-    for (TTable *table :
-         {dm.ConfigTable, dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
-          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
-        table->Open();
+    dm.ConfigTable->Open();
+    dm.OpenTables();
 }
 
 } // namespace

@@ -37,8 +37,7 @@ private:
         dm.ConfigTable->Post();
         if (!stamps)
             return;
-        dm.LandTable->Open();
-        dm.FrimTable->Open();
+        dm.OpenTables();
         for (const auto &[country, count] :
              {std::pair{u"Côte d'Ivoire"_s, 4}, std::pair{u"Danmark"_s, 1}}) {
             dm.LandTable->Append();

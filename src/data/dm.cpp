@@ -2,6 +2,7 @@
 
 #include "collectionschema.h"
 #include "databaseerror.h"
+#include "statustext.h"
 #include "tablefile.h"
 
 #include <QDir>
@@ -106,6 +107,14 @@ TDM::TDM(QObject *parent) : QObject(parent)
     FrimAllSource = sourceOf(this, u"FrimAllSource"_s, FrimAllTable);
     ConfigTable = tableOver(this, u"ConfigTable"_s, configuration());
     ConfigSource = sourceOf(this, u"ConfigSource"_s, ConfigTable);
+
+    LandTable->AfterInsert = [this](TTable &) { LandTableAfterInsert(); };
+    FrimTable->AfterInsert = [this](TTable &) { FrimTableAfterInsert(); };
+    FrimTable->BeforePost = [this](TTable &) { FrimTableBeforePost(); };
+    FrimTable->AfterPost = [this](TTable &) { FrimTableAfterPost(); };
+    FrimSource->OnDataChange = [this](TDataSource &, TField *) { FrimSourceDataChange(); };
+    FrimAllSource->OnDataChange = [this](TDataSource &, TField *) { FrimAllSourceDataChange(); };
+    FrimAllTable->BeforePost = [this](TTable &) { FrimAllTableBeforePost(); };
 }
 
 TDM::~TDM()
@@ -114,6 +123,13 @@ TDM::~TDM()
     for (TTable *table : {FrimTable, FrimAllTable, LandTable, KataTable, SerieTable, FarveTable,
                           ArtTable, TypeTable, KvalitetTable, ConfigTable})
         table->Close();
+}
+
+void TDM::OpenTables()
+{
+    for (TTable *table : {LandTable, FrimTable, KataTable, SerieTable, FarveTable, ArtTable,
+                          TypeTable, KvalitetTable, FrimAllTable})
+        table->Open();
 }
 
 QString TDM::dataFolderPath()
@@ -141,4 +157,93 @@ bool TDM::CreateDataFolderIfMissing(const QString &folder)
         throw EDatabaseError(u"%1: the data folder cannot be created"_s.arg(folder));
     building.setAutoRemove(false);
     return true;
+}
+
+QString TDM::editText(const char16_t *editName, const TField &field) const
+{
+    return m_window ? m_window->editText(QString::fromUtf16(editName)) : field.AsString();
+}
+
+void TDM::LandTableAfterInsert()
+{
+    if (m_window)
+        m_window->focusEdit(u"DBEdit1"_s);
+}
+
+void TDM::FrimTableAfterInsert()
+{
+    if (m_window)
+        m_window->focusEdit(u"DBEdit2"_s);
+    FrimTableLand->setAsString(LandTable->FieldByName(u"Land"_s)->AsString());
+}
+
+void TDM::computeTotal(TTable &stamps)
+{
+    const auto value = [&](const QString &name) { return stamps.FieldByName(name)->AsFloat(); };
+    double total = value(u"VaerdiUbrugt"_s) * value(u"Ubrugt"_s);
+    total = total + value(u"VaerdiStemplet"_s) * value(u"Stemplet"_s);
+    total = total + value(u"VaerdiUstemplet"_s) * value(u"Ustemplet"_s);
+    stamps.FieldByName(u"Ialt"_s)->setAsString(NumberText::formatGeneral(total));
+}
+
+void TDM::FrimTableBeforePost()
+{
+    // Decided by what the edits show, not by the stored values.
+    const std::pair<const char16_t *, TField *> countsAndValues[] = {
+        {u"DBEdit18", FrimTableUbrugt},         {u"DBEdit16", FrimTableVaerdiUbrugt},
+        {u"DBEdit21", FrimTableStemplet},       {u"DBEdit22", FrimTableUstemplet},
+        {u"DBEdit23", FrimTableVaerdiStemplet}, {u"DBEdit24", FrimTableVaerdiUstemplet},
+    };
+    for (const auto &[edit, field] : countsAndValues)
+        if (editText(edit, *field).isEmpty())
+            field->setAsString(u"0"_s);
+    computeTotal(*FrimTable);
+}
+
+void TDM::FrimTableAfterPost()
+{
+    // The overview shows the saved stamp; a change pending there is saved first, not lost.
+    if (FrimAllTable->Active())
+        FrimAllTable->CheckBrowseMode();
+    FrimAllTable->Close();
+    FrimAllTable->Open();
+
+    // Values typed on the stamp page join the pick lists, unless the list has them in any
+    // letter case.
+    const std::tuple<TField *, TTable *, const char16_t *> lookups[] = {
+        {FrimTableKatalog, KataTable, u"DBEdit2"}, {FrimTableSerie, SerieTable, u"DBEdit6"},
+        {FrimTableFarve, FarveTable, u"DBEdit12"}, {FrimTableArt, ArtTable, u"DBEdit10"},
+        {FrimTableType, TypeTable, u"DBEdit11"},   {FrimTableKvalitet, KvalitetTable, u"DBEdit14"},
+    };
+    for (const auto &[field, list, edit] : lookups) {
+        const QString value = field->AsString();
+        if (list->Locate(field->FieldName(), value, TLocateOption::CaseInsensitive))
+            continue;
+        const QString typed = editText(edit, *field);
+        if (typed.isEmpty())
+            continue;
+        list->Insert();
+        list->FieldByName(field->FieldName())->setAsString(typed);
+        list->Post();
+    }
+
+    if (m_window)
+        m_window->setStatusText(StatusText::danish(FrimTable->RecordCount()));
+}
+
+void TDM::FrimSourceDataChange()
+{
+    if (m_window && FrimTable->Active())
+        m_window->setStampCountText(QString::number(FrimTable->RecordCount()));
+}
+
+void TDM::FrimAllSourceDataChange()
+{
+    if (m_window && FrimAllTable->Active())
+        m_window->setStampCountText(QString::number(FrimAllTable->RecordCount()));
+}
+
+void TDM::FrimAllTableBeforePost()
+{
+    computeTotal(*FrimAllTable);
 }

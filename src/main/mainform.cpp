@@ -2,14 +2,18 @@
 
 #include "ui_mainform.h"
 
+#include "dblookupcombobox.h"
 #include "dm.h"
 #include "handler.h"
 #include "messages.h"
 #include "qlanguagesource.h"
+#include "statustext.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
@@ -62,6 +66,32 @@ QString noCountryMessage(int language)
     }
 }
 
+// Adds up Ialt of every record from the current one on, each as a currency value, with the
+// bound controls suspended; they are resumed also when an error ends the walk.
+double sumOfTotals(TTable &stamps)
+{
+    stamps.DisableControls();
+    double sum = 0;
+    try {
+        const TField *total = stamps.FieldByName(u"Ialt"_s);
+        const int count = stamps.RecordCount();
+        for (int i = 0; i < count; ++i) {
+            sum += total->AsCurrency();
+            stamps.Next();
+        }
+    } catch (...) {
+        stamps.EnableControls();
+        throw;
+    }
+    stamps.EnableControls();
+    return sum;
+}
+
+QString formatTotal(double sum)
+{
+    return NumberText::formatGrouped(sum, 2, 8);
+}
+
 } // namespace
 
 // The collage pictures live in this static library's resources, which a program must
@@ -80,7 +110,7 @@ TMainForm::TMainForm(QWidget *parent)
     m_languageSource->setObjectName(u"QLanguageSource1"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setStatusText(plainStatus());
+    setStatusText(StatusText::plain());
 
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, [this] {
         if (!m_settingPage)
@@ -91,6 +121,27 @@ TMainForm::TMainForm(QWidget *parent)
     connectHandler(m_ui->Luk2, &QAction::triggered, this, [this] { Luk2Click(); });
     connectHandler(m_ui->Definitioner1, &QAction::triggered, this,
                    [this] { Definitioner1Click(); });
+    const std::pair<TDBLookupComboBox *, void (TMainForm::*)()> selectionLists[] = {
+        {m_ui->DBLookupComboBox11, &TMainForm::DBLookupComboBox11Click},
+        {m_ui->DBLookupComboBox7, &TMainForm::DBLookupComboBox7Click},
+        {m_ui->DBLookupComboBox8, &TMainForm::DBLookupComboBox8Click},
+        {m_ui->DBLookupComboBox9, &TMainForm::DBLookupComboBox9Click},
+        {m_ui->DBLookupComboBox10, &TMainForm::DBLookupComboBox10Click},
+    };
+    for (const auto &[list, handler] : selectionLists)
+        list->OnClick = [this, handler](TDBLookupComboBox &) { (this->*handler)(); };
+    const std::pair<QRadioButton *, void (TMainForm::*)()> radioButtons[] = {
+        {m_ui->RadioButton1, &TMainForm::RadioButton1Click},
+        {m_ui->RadioButton2, &TMainForm::RadioButton2Click},
+        {m_ui->RadioButton3, &TMainForm::RadioButton3Click},
+        {m_ui->RadioButton4, &TMainForm::RadioButton4Click},
+    };
+    // Only a change to checked runs a handler, so a click on a checked button does nothing.
+    for (const auto &[button, handler] : radioButtons)
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool checked) {
+            if (checked)
+                runHandler([this, handler] { (this->*handler)(); });
+        });
     FormCreate();
 }
 
@@ -99,7 +150,25 @@ TMainForm::~TMainForm() = default;
 void TMainForm::setDataModule(TDM *dm)
 {
     m_dm = dm;
+    dm->setRulesWindow(this);
     bindDataControls(this, dm);
+}
+
+QString TMainForm::editText(const QString &editName) const
+{
+    const auto *edit = findChild<const QLineEdit *>(editName);
+    return edit ? edit->text() : QString();
+}
+
+void TMainForm::focusEdit(const QString &editName)
+{
+    if (auto *edit = findChild<QLineEdit *>(editName))
+        edit->setFocus();
+}
+
+void TMainForm::setStampCountText(const QString &text)
+{
+    m_ui->Label35->setText(text);
 }
 
 QString TMainForm::statusText() const
@@ -110,26 +179,6 @@ QString TMainForm::statusText() const
 void TMainForm::setStatusText(const QString &text)
 {
     m_ui->StatusBar->showMessage(text);
-}
-
-QString TMainForm::danishStatus(int count)
-{
-    return u"Der er fundet %1 frimærke(r)."_s.arg(count);
-}
-
-QString TMainForm::englishStatus(int count)
-{
-    return u"%1 stamps found."_s.arg(count);
-}
-
-QString TMainForm::germanStatus(int count)
-{
-    return u"I alles: %1 Dizadariduz."_s.arg(count);
-}
-
-QString TMainForm::plainStatus()
-{
-    return u"Morvane Software"_s;
 }
 
 void TMainForm::FormCreate()
@@ -158,9 +207,7 @@ void TMainForm::FormShow()
         Messages::showError(QString::fromUtf8(error.what()));
         m_languageSource->SetActiveLanguage(-1);
     }
-    for (TTable *table : {dm.LandTable, dm.FrimTable, dm.KataTable, dm.SerieTable, dm.FarveTable,
-                          dm.ArtTable, dm.TypeTable, dm.KvalitetTable, dm.FrimAllTable})
-        table->Open();
+    dm.OpenTables();
     const int language = m_languageSource->ActiveLanguage();
     if (dm.FrimTable->RecordCount() == 0)
         Messages::showInformation(firstRunMessage(language));
@@ -213,20 +260,20 @@ void TMainForm::PageControl1Change()
             m_ui->DBGrid2->setFocus();
         }
         const int count = dm.FrimTable->RecordCount();
-        setStatusText(language == 0   ? englishStatus(count)
-                      : language == 3 ? germanStatus(count)
-                                      : danishStatus(count));
+        setStatusText(language == 0   ? StatusText::english(count)
+                      : language == 3 ? StatusText::german(count)
+                                      : StatusText::danish(count));
         Billede();
         Beregn();
-        setStatusText(danishStatus(dm.FrimAllTable->RecordCount()));
+        setStatusText(StatusText::danish(dm.FrimAllTable->RecordCount()));
     }
     page = m_ui->PageControl1->currentWidget();
     if (page == m_ui->TabSheet3) {
         BeregnAll();
-        setStatusText(danishStatus(dm.FrimAllTable->RecordCount()));
+        setStatusText(StatusText::danish(dm.FrimAllTable->RecordCount()));
     }
     if (page == m_ui->TabSheet1)
-        setStatusText(plainStatus());
+        setStatusText(StatusText::plain());
 }
 
 void TMainForm::DBGrid2DblClick()
@@ -239,7 +286,7 @@ void TMainForm::DBGrid2DblClick()
     dm.FrimTable->setFiltered(true);
     dm.FrimTable->First();
     setActivePage(m_ui->TabSheet2);
-    setStatusText(danishStatus(dm.FrimTable->RecordCount()));
+    setStatusText(StatusText::danish(dm.FrimTable->RecordCount()));
     Beregn();
 }
 
@@ -260,12 +307,96 @@ void TMainForm::Billede()
 
 void TMainForm::Beregn()
 {
-    // The current country's total is computed here.
+    TTable &stamps = *m_dm->FrimTable;
+    stamps.First();
+    const double sum = sumOfTotals(stamps);
+    stamps.First();
+    m_ui->Label31->setText(formatTotal(sum));
+    m_ui->Label34->setText(formatTotal(sum));
 }
 
 void TMainForm::BeregnAll()
 {
-    // The overview's total is computed here.
+    // Leaves the overview on its last stamp.
+    TTable &stamps = *m_dm->FrimAllTable;
+    stamps.First();
+    const double sum = sumOfTotals(stamps);
+    m_ui->Label31->setText(formatTotal(sum));
+}
+
+void TMainForm::clearSelectionLists(const TDBLookupComboBox *except)
+{
+    for (TDBLookupComboBox *list :
+         {m_ui->DBLookupComboBox11, m_ui->DBLookupComboBox7, m_ui->DBLookupComboBox8,
+          m_ui->DBLookupComboBox9, m_ui->DBLookupComboBox10})
+        if (list != except)
+            list->setKeyValue(QString());
+}
+
+void TMainForm::selectionChosen(TDBLookupComboBox *list, const QString &fieldName)
+{
+    TDM &dm = *m_dm;
+    // "Vis alle" is the only button of its box; a lone exclusive button cannot be unchecked.
+    m_ui->RadioButton1->setAutoExclusive(false);
+    m_ui->RadioButton1->setChecked(false);
+    m_ui->RadioButton1->setAutoExclusive(true);
+    clearSelectionLists(list);
+    // Apostrophes are doubled, so that "Children's Day" filters instead of failing.
+    QString value = list->Text();
+    value.replace(u'\'', u"''"_s);
+    dm.FrimAllTable->setFilter(fieldName + u" = '"_s + value + u'\'');
+    dm.FrimAllTable->setFiltered(true);
+    setStatusText(StatusText::danish(dm.FrimAllTable->RecordCount()));
+    BeregnAll();
+}
+
+void TMainForm::DBLookupComboBox11Click()
+{
+    selectionChosen(m_ui->DBLookupComboBox11, u"Land"_s);
+}
+
+void TMainForm::DBLookupComboBox7Click()
+{
+    selectionChosen(m_ui->DBLookupComboBox7, u"Katalog"_s);
+}
+
+void TMainForm::DBLookupComboBox8Click()
+{
+    selectionChosen(m_ui->DBLookupComboBox8, u"Serie"_s);
+}
+
+void TMainForm::DBLookupComboBox9Click()
+{
+    selectionChosen(m_ui->DBLookupComboBox9, u"Art"_s);
+}
+
+void TMainForm::DBLookupComboBox10Click()
+{
+    selectionChosen(m_ui->DBLookupComboBox10, u"Type"_s);
+}
+
+void TMainForm::RadioButton1Click()
+{
+    TDM &dm = *m_dm;
+    dm.FrimAllTable->setFiltered(false);
+    clearSelectionLists();
+    setStatusText(StatusText::danish(dm.FrimAllTable->RecordCount()));
+    BeregnAll();
+}
+
+void TMainForm::RadioButton2Click()
+{
+    m_dm->FrimAllTable->setIndexName(u"IndexKatalog"_s);
+}
+
+void TMainForm::RadioButton3Click()
+{
+    m_dm->FrimAllTable->setIndexName(u"IndexSerie"_s);
+}
+
+void TMainForm::RadioButton4Click()
+{
+    m_dm->FrimAllTable->setIndexName(u"IndexArt"_s);
 }
 
 void TMainForm::showEvent(QShowEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dm.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -8,13 +10,14 @@
 namespace Ui {
 class TMainForm;
 }
-class TDM;
 class TQLanguageSource;
 class TDBGrid;
+class TDBLookupComboBox;
+class QRadioButton;
 
 // The main window: the country list, the stamp page and the overview, with their menus
 // and the status bar. The data module is given after both exist, as at start-up.
-class TMainForm : public QMainWindow
+class TMainForm : public QMainWindow, public TStampRulesWindow
 {
     Q_OBJECT
 public:
@@ -27,7 +30,10 @@ public:
     Ui::TMainForm &ui() const { return *m_ui; }
     TQLanguageSource *QLanguageSource1() const { return m_languageSource; }
     QString statusText() const;
-    void setStatusText(const QString &text);
+    void setStatusText(const QString &text) override;
+    QString editText(const QString &editName) const override;
+    void focusEdit(const QString &editName) override;
+    void setStampCountText(const QString &text) override;
 
     void FormCreate();
     void FormShow();
@@ -40,11 +46,20 @@ public:
     void Definitioner1Click();
     void FormResize();
 
-    // The stamp count texts of the status bar.
-    static QString danishStatus(int count);
-    static QString englishStatus(int count);
-    static QString germanStatus(int count);
-    static QString plainStatus();
+    // The totals of the current country's stamps and of the overview's stamps.
+    void Beregn();
+    void BeregnAll();
+
+    // The overview's selection lists, "Vis alle" and its sort buttons.
+    void DBLookupComboBox11Click();
+    void DBLookupComboBox7Click();
+    void DBLookupComboBox8Click();
+    void DBLookupComboBox9Click();
+    void DBLookupComboBox10Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void RadioButton4Click();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -54,8 +69,8 @@ protected:
 private:
     void setActivePage(QWidget *page);
     void Billede();
-    void Beregn();
-    void BeregnAll();
+    void selectionChosen(TDBLookupComboBox *list, const QString &fieldName);
+    void clearSelectionLists(const TDBLookupComboBox *except = nullptr);
 
     std::unique_ptr<Ui::TMainForm> m_ui;
     TDM *m_dm = nullptr;

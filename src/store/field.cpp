@@ -6,6 +6,9 @@
 #include <QLocale>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -93,6 +96,55 @@ double roundCurrency(double value)
 {
     // nearbyint follows the default rounding mode: to nearest, halves to even.
     return std::nearbyint(value * 10000.0) / 10000.0;
+}
+
+QString formatGrouped(double value, int decimals, int width)
+{
+    if (!std::isfinite(value))
+        return QString::number(value).rightJustified(width);
+    // The digits as the value reads (15 significant), so that the stored 1.005, a hair
+    // below 1.005 in binary, rounds up as a reader expects.
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::abs(value));
+    QByteArray digits = QByteArray(1, buffer[0]) + QByteArray(buffer + 2, 14);
+    int integerDigits = std::atoi(std::strchr(buffer, 'e') + 1) + 1;
+    if (integerDigits < 1) {
+        digits.prepend(QByteArray(1 - integerDigits, '0'));
+        integerDigits = 1;
+    }
+    const int kept = integerDigits + decimals;
+    if (digits.size() <= kept)
+        digits.append(QByteArray(kept + 1 - digits.size(), '0'));
+    const bool roundUp = digits.at(kept) >= '5';
+    digits.truncate(kept);
+    for (int i = kept - 1; roundUp && i >= 0; --i) {
+        if (digits[i] == '9') {
+            digits[i] = '0';
+            if (i == 0) {
+                digits.prepend('1');
+                ++integerDigits;
+            }
+            continue;
+        }
+        ++digits[i];
+        break;
+    }
+    QByteArray integerPart = digits.left(integerDigits);
+    while (integerPart.size() > 1 && integerPart.startsWith('0'))
+        integerPart.remove(0, 1);
+    const QLocale locale;
+    QString text;
+    for (int i = 0; i < integerPart.size(); ++i) {
+        if (i > 0 && (integerPart.size() - i) % 3 == 0)
+            text += locale.groupSeparator();
+        text += QLatin1Char(integerPart.at(i));
+    }
+    if (decimals > 0)
+        text += locale.decimalPoint() + QString::fromLatin1(digits.mid(integerDigits));
+    // A value that rounds to nothing shows no sign.
+    if (value < 0 && digits.count('0') != digits.size())
+        text.prepend(u'-');
+    return text.rightJustified(width);
 }
 
 } // namespace NumberText

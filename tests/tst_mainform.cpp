@@ -24,7 +24,10 @@ private:
     QString m_previousFolder;
     std::unique_ptr<MessageRecorder> m_messages;
 
-    // A collection whose first country ("Côte d'Ivoire") has 4 stamps and the second 1.
+    // A collection whose first country ("Côte d'Ivoire") has 4 stamps and the second
+    // ("Danmark") 1. Stamp i of a country is "AFA i" with i + 1 unused copies at 1.25; the
+    // series are "Children's Day" and then "Europa" for the first country, "europa" for the
+    // second. Saved with the data module's rules, so the pick lists hold these values.
     void makeCollection(int height, int width, int language, bool stamps = true)
     {
         QVERIFY(TDM::CreateDataFolderIfMissing());
@@ -46,6 +49,11 @@ private:
             for (int i = 0; i < count; ++i) {
                 dm.FrimTable->Append();
                 dm.FrimTableKatalog->setAsString(u"AFA %1"_s.arg(i));
+                dm.FrimTableSerie->setAsString(count == 1 ? u"europa"_s
+                                               : i == 0   ? u"Children's Day"_s
+                                                          : u"Europa"_s);
+                dm.FrimTableUbrugt->setAsInteger(i + 1);
+                dm.FrimTableVaerdiUbrugt->setAsFloat(1.25);
                 dm.FrimTable->Post();
             }
         }
@@ -289,6 +297,247 @@ private Q_SLOTS:
         program.window.ui().DBNavigator1->BtnClick(TNavigateBtn::Delete);
         QCOMPARE(m_messages->requests.last().text, u"Slet denne post?"_s);
         QCOMPARE(program.dm.FrimTable->RecordCount(), 4);
+    }
+
+    void savingFillsCountsAndComputesTheTotal_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // DBEdit18, 16, 21, 23, 22, 24
+        QTest::addColumn<double>("total");
+        QTest::newRow("all empty") << QStringList{u""_s, u""_s, u""_s, u""_s, u""_s, u""_s} << 0.0;
+        QTest::newRow("3 x 1,50 + 2 x 0,75")
+            << QStringList{u"3"_s, u"1,50"_s, u"2"_s, u"0,75"_s, u""_s, u""_s} << 6.0;
+        // 3 × 1.1 is 3.3000000000000003 in binary: the 16th digit is dropped.
+        QTest::newRow("15 significant digits")
+            << QStringList{u"3"_s, u"1,1"_s, u""_s, u""_s, u""_s, u""_s} << 3.3;
+        QTest::newRow("uncancelled copies")
+            << QStringList{u""_s, u""_s, u""_s, u""_s, u"4"_s, u"0,5"_s} << 2.0;
+    }
+
+    void savingFillsCountsAndComputesTheTotal()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(double, total);
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        choosePage(window, window.ui().TabSheet2);
+        TDBEdit *edits[] = {window.ui().DBEdit18, window.ui().DBEdit16, window.ui().DBEdit21,
+                            window.ui().DBEdit23, window.ui().DBEdit22, window.ui().DBEdit24};
+        for (int i = 0; i < 6; ++i) {
+            edits[i]->setFocus();
+            edits[i]->selectAll();
+            QTest::keyClick(edits[i], Qt::Key_Delete);
+            QTest::keyClicks(edits[i], typed[i]);
+        }
+        window.ui().DBNavigator1->BtnClick(TNavigateBtn::Post);
+        QVERIFY2(m_messages->requests.isEmpty(), qPrintable(m_messages->requests.value(0).text));
+        TDM &dm = program.dm;
+        for (TField *field :
+             {dm.FrimTableUbrugt, dm.FrimTableVaerdiUbrugt, dm.FrimTableStemplet,
+              dm.FrimTableVaerdiStemplet, dm.FrimTableUstemplet, dm.FrimTableVaerdiUstemplet})
+            QVERIFY2(!field->IsNull(), qPrintable(field->FieldName()));
+        QVERIFY2(dm.FrimTableIalt->AsFloat() == total,
+                 qPrintable(QString::number(dm.FrimTableIalt->AsFloat(), 'g', 17)));
+    }
+
+    void savingExtendsThePickLists()
+    {
+        makeCollection(768, 1024, 0);
+        Program program;
+        TMainForm &window = program.window;
+        TDM &dm = program.dm;
+        choosePage(window, window.ui().TabSheet2);
+        const auto save = [&](TDBEdit *edit, const QString &text) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, text);
+            window.ui().DBNavigator1->BtnClick(TNavigateBtn::Post);
+        };
+        QCOMPARE(dm.SerieTable->RecordCount(), 2); // "Children's Day", "Europa"
+        save(window.ui().DBEdit6, u"EUROPA"_s);
+        QCOMPARE(dm.SerieTable->RecordCount(), 2);
+        save(window.ui().DBEdit6, u"Europa 1973"_s);
+        save(window.ui().DBEdit6, u"Europa 1973"_s);
+        QCOMPARE(dm.SerieTable->RecordCount(), 3);
+        QVERIFY(dm.SerieTable->Locate(u"Serie"_s, u"Europa 1973"_s));
+        // An empty colour adds nothing; blanks are a value.
+        QCOMPARE(dm.FarveTable->RecordCount(), 0);
+        save(window.ui().DBEdit12, u" "_s);
+        QCOMPARE(dm.FarveTable->RecordCount(), 1);
+        // Saving again unchanged adds nothing anywhere.
+        const int lists = dm.KataTable->RecordCount() + dm.SerieTable->RecordCount() +
+                          dm.FarveTable->RecordCount();
+        window.ui().DBNavigator1->BtnClick(TNavigateBtn::Edit);
+        window.ui().DBNavigator1->BtnClick(TNavigateBtn::Post);
+        QCOMPARE(dm.KataTable->RecordCount() + dm.SerieTable->RecordCount() +
+                     dm.FarveTable->RecordCount(),
+                 lists);
+        // English is active, the status text is Danish, and the overview shows the save.
+        QCOMPARE(window.statusText(), u"Der er fundet 4 frimærke(r)."_s);
+        QCOMPARE(window.ui().Label35->text(), u"5"_s);
+        QVERIFY(dm.FrimAllTable->Locate(u"Serie"_s, u"Europa 1973"_s));
+        QVERIFY(m_messages->requests.isEmpty());
+    }
+
+    void newRecordsStartInTheirFirstEdit()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        window.ui().DBNavigator2->BtnClick(TNavigateBtn::Insert);
+        QCOMPARE(window.focusWidget(), window.ui().DBEdit1);
+        window.ui().DBNavigator2->BtnClick(TNavigateBtn::Cancel);
+        choosePage(window, window.ui().TabSheet2);
+        window.ui().DBNavigator1->BtnClick(TNavigateBtn::Insert);
+        QCOMPARE(window.focusWidget(), window.ui().DBEdit2);
+        QCOMPARE(program.dm.FrimTableLand->AsString(), u"Côte d'Ivoire"_s);
+        QCOMPARE(window.ui().DBText3->text(), u"Côte d'Ivoire"_s);
+    }
+
+    void countLabelFollowsTheLastTableThatChanged()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        QCOMPARE(program.window.ui().Label35->text(), u"5"_s);
+        program.dm.FrimTable->Next();
+        QCOMPARE(program.window.ui().Label35->text(), u"4"_s);
+        program.dm.FrimAllTable->Next();
+        QCOMPARE(program.window.ui().Label35->text(), u"5"_s);
+    }
+
+    void totalsOfTheCountryAndOfTheOverview()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        TDM &dm = program.dm;
+        dm.FrimTable->Last();
+        choosePage(window, window.ui().TabSheet2);
+        // 1.25 × (1 + 2 + 3 + 4), and back on the country's first stamp.
+        QCOMPARE(window.ui().Label34->text(), u"   12,50"_s);
+        QCOMPARE(window.ui().Label31->text(), u"   12,50"_s);
+        QCOMPARE(dm.FrimTable->RecNo(), 1);
+        QCOMPARE(window.ui().Label35->text(), u"4"_s);
+        choosePage(window, window.ui().TabSheet3);
+        QCOMPARE(window.ui().Label31->text(), u"   13,75"_s);
+        QCOMPARE(window.ui().Label34->text(), u"   12,50"_s);
+        QCOMPARE(dm.FrimAllTable->RecNo(), dm.FrimAllTable->RecordCount());
+        QCOMPARE(window.ui().Label35->text(), u"5"_s);
+        QVERIFY(!dm.FrimAllTable->ControlsDisabled());
+        QVERIFY(!dm.FrimTable->ControlsDisabled());
+    }
+
+    void eachTotalIsRoundedToFourDecimalsBeforeTheSum()
+    {
+        makeCollection(768, 1024, -1, false);
+        {
+            TDM dm;
+            dm.OpenTables();
+            dm.LandTable->Append();
+            dm.LandTable->FieldByName(u"Land"_s)->setAsString(u"Island"_s);
+            dm.LandTable->Post();
+            for (int i = 0; i < 2; ++i) {
+                dm.FrimTable->Append();
+                dm.FrimTableUbrugt->setAsInteger(1);
+                dm.FrimTableVaerdiUbrugt->setAsFloat(0.00249);
+                dm.FrimTable->Post();
+            }
+        }
+        Program program;
+        choosePage(program.window, program.window.ui().TabSheet3);
+        // 0.0025 twice makes 0.005, shown as 0,01; unrounded, 0.00498 would show 0,00.
+        QCOMPARE(program.window.ui().Label31->text(), u"    0,01"_s);
+    }
+
+    void selectionListsReplaceTheFilter()
+    {
+        makeCollection(768, 1024, 3);
+        Program program;
+        TMainForm &window = program.window;
+        TTable &all = *program.dm.FrimAllTable;
+        choosePage(window, window.ui().TabSheet3);
+        // Letter case counts: Danmark's "europa" is not listed.
+        QVERIFY(window.ui().DBLookupComboBox8->choose(u"Europa"_s));
+        QVERIFY(!window.ui().RadioButton1->isChecked());
+        QCOMPARE(all.RecordCount(), 3);
+        QCOMPARE(window.statusText(), u"Der er fundet 3 frimærke(r)."_s);
+        QCOMPARE(window.ui().Label31->text(), u"   11,25"_s);
+        QCOMPARE(all.RecNo(), 3);
+        QVERIFY(window.ui().DBLookupComboBox7->choose(u"AFA 0"_s));
+        QCOMPARE(window.ui().DBLookupComboBox8->Text(), QString());
+        QCOMPARE(all.Filter(), u"Katalog = 'AFA 0'"_s);
+        QCOMPARE(all.RecordCount(), 2);
+        // An apostrophe in the chosen value filters like any other.
+        QVERIFY(window.ui().DBLookupComboBox8->choose(u"Children's Day"_s));
+        QCOMPARE(all.RecordCount(), 1);
+        QCOMPARE(window.ui().DBLookupComboBox7->Text(), QString());
+        QVERIFY(m_messages->requests.isEmpty());
+        // Sorting keeps the filter and writes nothing.
+        window.setStatusText(u"-"_s);
+        window.ui().RadioButton2->click();
+        QCOMPARE(all.IndexName(), u"IndexKatalog"_s);
+        QVERIFY(all.Filtered());
+        QCOMPARE(window.statusText(), u"-"_s);
+        // A save on the stamp page keeps the overview's filter, order and lists.
+        program.dm.FrimTable->Edit();
+        program.dm.FrimTableMotiv->setAsString(u"Fugl"_s);
+        program.dm.FrimTable->Post();
+        QCOMPARE(all.Filter(), u"Serie = 'Children''s Day'"_s);
+        QVERIFY(all.Filtered());
+        QCOMPARE(all.IndexName(), u"IndexKatalog"_s);
+        QCOMPARE(window.ui().DBLookupComboBox8->Text(), u"Children's Day"_s);
+    }
+
+    void showAllListsEveryStampAgain()
+    {
+        makeCollection(768, 1024, 1);
+        Program program;
+        TMainForm &window = program.window;
+        TTable &all = *program.dm.FrimAllTable;
+        choosePage(window, window.ui().TabSheet3);
+        // "Vis alle" is checked at start: clicking it again does nothing.
+        window.setStatusText(u"-"_s);
+        window.ui().RadioButton1->click();
+        QCOMPARE(window.statusText(), u"-"_s);
+        window.ui().RadioButton4->click();
+        QVERIFY(window.ui().DBLookupComboBox8->choose(u"Europa"_s));
+        window.ui().RadioButton1->click();
+        QVERIFY(window.ui().RadioButton1->isChecked());
+        QVERIFY(window.ui().RadioButton4->isChecked());
+        QVERIFY(!all.Filtered());
+        QCOMPARE(all.IndexName(), u"IndexArt"_s);
+        QCOMPARE(all.RecordCount(), 5);
+        QCOMPARE(window.ui().DBLookupComboBox8->Text(), QString());
+        QCOMPARE(window.statusText(), u"Der er fundet 5 frimærke(r)."_s);
+        QCOMPARE(window.ui().Label31->text(), u"   13,75"_s);
+    }
+
+    void aCountryChosenInTheOverviewBecomesCurrent()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        choosePage(window, window.ui().TabSheet3);
+        QVERIFY(window.ui().DBLookupComboBox11->choose(u"Danmark"_s));
+        QCOMPARE(program.dm.LandTable->FieldByName(u"Land"_s)->AsString(), u"Danmark"_s);
+        QCOMPARE(program.dm.FrimTable->RecordCount(), 1);
+        QCOMPARE(program.dm.FrimAllTable->RecordCount(), 1);
+        QCOMPARE(window.ui().DBEdit1->text(), u"Danmark"_s);
+    }
+
+    void aStampSavedInTheOverviewGetsItsTotal()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TTable &all = *program.dm.FrimAllTable;
+        all.First();
+        all.Edit();
+        all.FieldByName(u"Ubrugt"_s)->setAsInteger(2);
+        all.FieldByName(u"VaerdiUbrugt"_s)->setAsString(u"3,5"_s);
+        all.FieldByName(u"Stemplet"_s)->setAsInteger(5); // no value: counts as 0
+        all.Post();
+        QCOMPARE(all.FieldByName(u"Ialt"_s)->AsFloat(), 7.0);
     }
 
     void tabKeyFollowsTheDesignedOrder()

@@ -131,6 +131,30 @@ private Q_SLOTS:
         createTableFile(m_dir->path(), stampDef());
     }
 
+    void groupedNumbers_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << u"    0,00"_s;
+        QTest::newRow("five") << 5.0 << u"    5,00"_s;
+        QTest::newRow("grouped") << 1234.5 << u"1.234,50"_s;
+        QTest::newRow("longer than the field") << 1000000.0 << u"1.000.000,00"_s;
+        QTest::newRow("negative") << -1234.5 << u"-1.234,50"_s;
+        // Halves away from zero, as the decimal value reads, though binary holds 1.00499...
+        QTest::newRow("half up") << 1.005 << u"    1,01"_s;
+        QTest::newRow("negative half") << -2.675 << u"   -2,68"_s;
+        QTest::newRow("carry") << 999.995 << u"1.000,00"_s;
+        QTest::newRow("below a half") << 0.00499 << u"    0,00"_s;
+        QTest::newRow("rounds to zero: no sign") << -0.001 << u"    0,00"_s;
+    }
+
+    void groupedNumbers()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(NumberText::formatGrouped(value, 2, 8), text);
+    }
+
     void fieldValues_data()
     {
         QTest::addColumn<QString>("field");

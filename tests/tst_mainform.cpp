@@ -540,6 +540,23 @@ private Q_SLOTS:
         QCOMPARE(all.FieldByName(u"Ialt"_s)->AsFloat(), 7.0);
     }
 
+    void theOverviewGridShowsItsDesignedColumns()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        const QAbstractItemModel *model = program.window.ui().DBGrid1->model();
+        QCOMPARE(model->columnCount(), 23);
+        QStringList titles;
+        for (int column = 0; column < model->columnCount(); ++column)
+            titles.append(model->headerData(column, Qt::Horizontal).toString());
+        QCOMPARE(titles.mid(0, 3), (QStringList{u"Land"_s, u"Katalog"_s, u"Katalognr"_s}));
+        QCOMPARE(titles[8], u"Pålydende"_s);
+        QCOMPARE(titles[18], u"Vandmærke"_s);
+        QCOMPARE(titles[19], u"Ialt"_s);
+        QCOMPARE(titles[22], u"VaerdiUstemplet"_s);
+        QCOMPARE(model->rowCount(), 5);
+    }
+
     void tabKeyFollowsTheDesignedOrder()
     {
         makeCollection(768, 1024, -1);

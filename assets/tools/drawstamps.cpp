@@ -1,6 +1,7 @@
-// Draws the stamp pictures of the start page's collage: perforated edges, a framed motif
-// and a face value, each exactly the size of its picture control, saved with 256 colours.
-// Run: albumino_draw_stamps <folder>
+// Draws the stamp pictures of the start page's collage (perforated edges, a framed motif
+// and a face value, each exactly the size of its picture control, saved with 256 colours)
+// and the placeholder shown for a stamp without a picture, Ingen.jpg.
+// Run: albumino_draw_stamps <assets folder>
 
 #include <QDir>
 #include <QGuiApplication>
@@ -40,27 +41,31 @@ const Stamp kStamps[] = {
     {"Image13", 137, 118, QColor(0x00, 0x83, 0x8f), u"NORGE", u"75"},
 };
 
+// The paper of a stamp with round bites along every edge, on a dark album page.
+void drawPerforatedPaper(QPainter &painter, const QSizeF &size, qreal hole)
+{
+    QPainterPath paper;
+    paper.addRect(QRectF(QPointF(0, 0), size));
+    for (qreal x = hole; x < size.width(); x += 2.6 * hole) {
+        paper.addEllipse(QPointF(x, 0), hole, hole);
+        paper.addEllipse(QPointF(x, size.height()), hole, hole);
+    }
+    for (qreal y = hole; y < size.height(); y += 2.6 * hole) {
+        paper.addEllipse(QPointF(0, y), hole, hole);
+        paper.addEllipse(QPointF(size.width(), y), hole, hole);
+    }
+    paper.setFillRule(Qt::OddEvenFill);
+    painter.fillRect(QRectF(QPointF(0, 0), size), QColor(0x30, 0x30, 0x30));
+    painter.fillPath(paper, QColor(0xf4, 0xf1, 0xe8));
+}
+
 QImage drawStamp(const Stamp &stamp, int seed)
 {
     QImage image(stamp.width, stamp.height, QImage::Format_RGB32);
-    image.fill(QColor(0xf4, 0xf1, 0xe8));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Perforation: the paper with round bites along every edge, on a dark album page.
     const qreal hole = 3.0;
-    QPainterPath paper;
-    paper.addRect(QRectF(0, 0, stamp.width, stamp.height));
-    for (qreal x = hole; x < stamp.width; x += 2.6 * hole) {
-        paper.addEllipse(QPointF(x, 0), hole, hole);
-        paper.addEllipse(QPointF(x, stamp.height), hole, hole);
-    }
-    for (qreal y = hole; y < stamp.height; y += 2.6 * hole) {
-        paper.addEllipse(QPointF(0, y), hole, hole);
-        paper.addEllipse(QPointF(stamp.width, y), hole, hole);
-    }
-    paper.setFillRule(Qt::OddEvenFill);
-    painter.fillRect(image.rect(), QColor(0x30, 0x30, 0x30));
-    painter.fillPath(paper, QColor(0xf4, 0xf1, 0xe8));
+    drawPerforatedPaper(painter, image.size(), hole);
 
     const QRectF field(hole * 2.5, hole * 2.5, stamp.width - hole * 5, stamp.height - hole * 5);
     QLinearGradient sky(field.topLeft(), field.bottomLeft());
@@ -104,16 +109,37 @@ QImage drawStamp(const Stamp &stamp, int seed)
     return image.convertToFormat(QImage::Format_Indexed8);
 }
 
+// An empty stamp, its motif only outlined, with the words "no picture".
+QImage drawPlaceholder()
+{
+    QImage image(321, 186, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal hole = 5.0;
+    drawPerforatedPaper(painter, image.size(), hole);
+    const QRectF field(hole * 3, hole * 3, image.width() - hole * 6, image.height() - hole * 6);
+    painter.setPen(QPen(QColor(0x9e, 0x9a, 0x8e), 2, Qt::DashLine));
+    painter.drawRect(field);
+    QFont font(u"Liberation Sans"_s);
+    font.setPixelSize(22);
+    painter.setFont(font);
+    painter.setPen(QColor(0x6d, 0x69, 0x5f));
+    painter.drawText(field, Qt::AlignCenter, u"Intet billede"_s);
+    painter.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QGuiApplication application(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: albumino_draw_stamps <folder>\n");
+        std::fprintf(stderr, "usage: albumino_draw_stamps <assets folder>\n");
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir assets(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(assets.filePath(u"collage"_s));
     int seed = 0;
     for (const Stamp &stamp : kStamps) {
         const QString path = folder.filePath(QString::fromLatin1(stamp.name) + u".png"_s);
@@ -121,6 +147,11 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
+    }
+    const QString placeholder = assets.filePath(u"Ingen.jpg"_s);
+    if (!drawPlaceholder().save(placeholder, "JPG", 90)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(placeholder));
+        return 1;
     }
     return 0;
 }

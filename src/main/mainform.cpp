@@ -3,9 +3,12 @@
 #include "ui_mainform.h"
 
 #include "dblookupcombobox.h"
+#include "dbnavigator.h"
 #include "dm.h"
 #include "handler.h"
+#include "jpegimage.h"
 #include "messages.h"
+#include "picturefile.h"
 #include "qlanguagesource.h"
 #include "statustext.h"
 
@@ -15,6 +18,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -103,7 +107,8 @@ static void initialiseResources()
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TMainForm>()),
-      m_languageSource(new TQLanguageSource(this))
+      m_languageSource(new TQLanguageSource(this)),
+      m_picturesFolder(QDir(QCoreApplication::applicationDirPath()).filePath(u"Billeder"_s))
 {
     initialiseResources();
     m_ui->setupUi(this);
@@ -121,6 +126,13 @@ TMainForm::TMainForm(QWidget *parent)
     connectHandler(m_ui->Luk2, &QAction::triggered, this, [this] { Luk2Click(); });
     connectHandler(m_ui->Definitioner1, &QAction::triggered, this,
                    [this] { Definitioner1Click(); });
+    connectHandler(m_ui->SpeedButton1, &QToolButton::clicked, this,
+                   [this] { SpeedButton1Click(); });
+    connectHandler(m_ui->SpeedButton5, &QToolButton::clicked, this,
+                   [this] { SpeedButton5Click(); });
+    m_ui->DBNavigator1->OnClick = [this](TDBNavigator &, TNavigateBtn button) {
+        DBNavigator1Click(button);
+    };
     const std::pair<TDBLookupComboBox *, void (TMainForm::*)()> selectionLists[] = {
         {m_ui->DBLookupComboBox11, &TMainForm::DBLookupComboBox11Click},
         {m_ui->DBLookupComboBox7, &TMainForm::DBLookupComboBox7Click},
@@ -300,9 +312,69 @@ void TMainForm::FormResize()
     // The form resizer rescales the controls here.
 }
 
+QString TMainForm::pictureFileName() const
+{
+    // With no current stamp the number reads as nothing and the name is ".jpg".
+    const TTable &stamps = *m_dm->FrimTable;
+    const bool current = stamps.Active() && !stamps.IsEmpty();
+    return (current ? m_dm->FrimTableNum->AsString() : QString()) + u".jpg"_s;
+}
+
+void TMainForm::showPicture(const QString &fileName)
+{
+    const QImage image = JpegImage::load(QDir(m_picturesFolder).filePath(fileName));
+    m_ui->Image15->setPixmap(QPixmap::fromImage(image));
+    // Full size: the scroll box shows scroll bars when the picture is larger.
+    m_ui->Image15->resize(image.size());
+    m_ui->ScrollBox1Contents->resize(image.size());
+}
+
 void TMainForm::Billede()
 {
-    // The stamp's picture is refreshed here.
+    const QString fileName = pictureFileName();
+    try {
+        showPicture(fileName);
+    } catch (const std::exception &) {
+        // Any stamp without a readable picture shows the placeholder under its own name.
+        showPicture(u"Ingen.jpg"_s);
+    }
+    m_ui->Label24->setText(fileName);
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    TTable &stamps = *m_dm->FrimTable;
+    // A new stamp gets its number, and so its picture's name, by being saved.
+    if (stamps.State() == TDataSetState::Edit || stamps.State() == TDataSetState::Insert)
+        stamps.Post();
+    const QString chosen =
+        Messages::chooseOpenFile(this, u"Hent billede"_s, u"Billeder (*.jpg)|*.jpg"_s);
+    if (chosen.isEmpty())
+        return;
+    const QString fileName = pictureFileName();
+    PictureFile::copyOver(chosen, QDir(m_picturesFolder).filePath(fileName));
+    m_ui->Label24->setText(fileName);
+    showPicture(fileName);
+}
+
+void TMainForm::SpeedButton5Click()
+{
+    showPicture(u"Ingen.jpg"_s);
+    m_ui->Label24->setText(u"Ingen.jpg"_s);
+}
+
+void TMainForm::DBNavigator1Click(TNavigateBtn button)
+{
+    switch (button) {
+    case TNavigateBtn::First:
+    case TNavigateBtn::Prior:
+    case TNavigateBtn::Next:
+    case TNavigateBtn::Last:
+        Billede();
+        break;
+    default:
+        break;
+    }
 }
 
 void TMainForm::Beregn()

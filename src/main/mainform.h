@@ -14,6 +14,7 @@ class TQLanguageSource;
 class TDBGrid;
 class TDBLookupComboBox;
 class QRadioButton;
+enum class TNavigateBtn;
 
 // The main window: the country list, the stamp page and the overview, with their menus
 // and the status bar. The data module is given after both exist, as at start-up.
@@ -46,6 +47,16 @@ public:
     void Definitioner1Click();
     void FormResize();
 
+    // The stamp page's picture: the current stamp's <Num>.jpg from the pictures folder, or
+    // the placeholder Ingen.jpg; "Hent" copies a chosen file in, "Slet" shows the placeholder.
+    void Billede();
+    void SpeedButton1Click();
+    void SpeedButton5Click();
+    void DBNavigator1Click(TNavigateBtn button);
+    // "Billeder" beside the program file.
+    QString picturesFolder() const { return m_picturesFolder; }
+    void setPicturesFolder(const QString &folder) { m_picturesFolder = folder; }
+
     // The totals of the current country's stamps and of the overview's stamps.
     void Beregn();
     void BeregnAll();
@@ -68,13 +79,15 @@ protected:
 
 private:
     void setActivePage(QWidget *page);
-    void Billede();
+    QString pictureFileName() const;
+    void showPicture(const QString &fileName);
     void selectionChosen(TDBLookupComboBox *list, const QString &fieldName);
     void clearSelectionLists(const TDBLookupComboBox *except = nullptr);
 
     std::unique_ptr<Ui::TMainForm> m_ui;
     TDM *m_dm = nullptr;
     TQLanguageSource *m_languageSource;
+    QString m_picturesFolder;
     bool m_shown = false;
     bool m_settingPage = false;
 };

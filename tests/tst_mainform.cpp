@@ -57,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(window.QLanguageSource1()->ActiveLanguage(), language);
         QCOMPARE(window.ui().Sproget->text(), sproget);
         QCOMPARE(window.windowTitle(), caption);
-        QVERIFY(window.ui().Help1->toolTip().endsWith(help));
+        QVERIFY(window.ui().Help1->statusTip().endsWith(help));
         QAction *checked = window.findChild<QAction *>(sproget);
         QVERIFY(checked && checked->isChecked());
         // No stamps yet: the first-run message of the language.

@@ -190,6 +190,26 @@ void TDBGrid::setColumnTexts(const QStringList &texts)
     setColumns(columns);
 }
 
+QStringList TDBGrid::columnTitles() const
+{
+    QStringList titles;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        titles.append(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    return titles;
+}
+
+void TDBGrid::setColumnTitles(const QStringList &titles)
+{
+    std::vector<TColumn> columns = m_model->columns();
+    if (columns.empty())
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            if (const TField *field = m_model->fieldOfColumn(column))
+                columns.push_back({field->FieldName(), {}, 0});
+    for (size_t i = 0; i < columns.size() && i < size_t(titles.size()); ++i)
+        columns[i].Title = titles[qsizetype(i)];
+    m_model->setColumns(columns);
+}
+
 void TDBGrid::setColumns(const std::vector<TColumn> &columns)
 {
     m_model->setColumns(columns);

@@ -63,6 +63,8 @@ class TDBGrid : public QTableView, public TDataAware
     Q_PROPERTY(QString DataSource READ dataSourceName WRITE setDataSourceName)
     // Designed columns as "Field" or "Field=Title" entries; none: every field of the table.
     Q_PROPERTY(QStringList Columns READ columnTexts WRITE setColumnTexts)
+    // The titles the columns show, designed or taken from the table's fields.
+    Q_PROPERTY(QStringList ColumnTitles READ columnTitles WRITE setColumnTitles)
 public:
     explicit TDBGrid(QWidget *parent = nullptr);
 
@@ -74,6 +76,10 @@ public:
     void setColumnTexts(const QStringList &texts);
     void setColumns(const QStringList &texts) { setColumnTexts(texts); }
     void setColumns(const std::vector<TColumn> &columns);
+    QStringList columnTitles() const;
+    // Retitles the first columns, as many as there are titles and columns; a grid without
+    // designed columns first takes one per field of its table.
+    void setColumnTitles(const QStringList &titles);
     void setDataSource(TDataSource *source);
     TDataSource *DataSource() const { return m_model->DataSource(); }
     void bindSources(const SourceResolver &resolve) override;

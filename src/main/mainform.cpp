@@ -9,6 +9,7 @@
 #include "jpegimage.h"
 #include "messages.h"
 #include "picturefile.h"
+#include "qformlocalizer.h"
 #include "qlanguagesource.h"
 #include "statustext.h"
 
@@ -111,8 +112,21 @@ TMainForm::TMainForm(QWidget *parent)
       m_picturesFolder(QDir(QCoreApplication::applicationDirPath()).filePath(u"Billeder"_s))
 {
     initialiseResources();
-    m_ui->setupUi(this);
+    // The language source and the localizer are set up as the window is built; their
+    // loading ends once the window is complete.
     m_languageSource->setObjectName(u"QLanguageSource1"_s);
+    m_languageSource->BeginLoading();
+    m_languageSource->setLanguages({u"English=English.lng"_s, u"Norsk=Norsk.lng"_s,
+                                    u"Svensk=Svensk.lng"_s, u"Deutsch=Deutsch.lng"_s});
+    m_languageSource->setOriginalName(u"Dansk"_s);
+    m_localizer = new TQFormLocalizer(this);
+    m_localizer->setObjectName(u"QFormLocalizer1"_s);
+    m_localizer->BeginLoading();
+    m_localizer->setPropNames({u"Caption"_s, u"Hint"_s, u"Hints"_s, u"Columns"_s});
+    m_localizer->SetSource(m_languageSource);
+    m_ui->setupUi(this);
+    // The language files' section for this window.
+    setObjectName(u"MainForm"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setStatusText(StatusText::plain());
@@ -154,10 +168,24 @@ TMainForm::TMainForm(QWidget *parent)
             if (checked)
                 runHandler([this, handler] { (this->*handler)(); });
         });
+    const std::pair<QAction *, void (TMainForm::*)()> languageItems[] = {
+        {m_ui->Dansk, &TMainForm::DanskClick},     {m_ui->English, &TMainForm::EnglishClick},
+        {m_ui->Svensk, &TMainForm::SvenskClick},   {m_ui->Norsk, &TMainForm::NorskClick},
+        {m_ui->Deutsch, &TMainForm::DeutschClick},
+    };
+    for (const auto &[item, handler] : languageItems)
+        connectHandler(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    m_languageSource->Loaded();
+    m_localizer->Loaded();
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The localizer goes first, so the source's end does not make it restore the texts of
+    // a window being taken apart.
+    delete m_localizer;
+}
 
 void TMainForm::setDataModule(TDM *dm)
 {
@@ -227,8 +255,8 @@ void TMainForm::FormShow()
     m_ui->Sproget->setText(QString::fromUtf16(settings.name));
     QAction *items[] = {m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
     (language < 0 ? m_ui->Dansk : items[language])->setChecked(true);
-    m_ui->Help1->setToolTip(QDir(QCoreApplication::applicationDirPath())
-                                .filePath(QString::fromUtf16(settings.helpPath)));
+    m_ui->Help1->setStatusTip(QDir(QCoreApplication::applicationDirPath())
+                                  .filePath(QString::fromUtf16(settings.helpPath)));
     setWindowTitle(QString::fromUtf16(settings.caption));
 }
 
@@ -300,6 +328,39 @@ void TMainForm::DBGrid2DblClick()
     setActivePage(m_ui->TabSheet2);
     setStatusText(StatusText::danish(dm.FrimTable->RecordCount()));
     Beregn();
+}
+
+void TMainForm::chooseLanguage(int index, QAction *item)
+{
+    m_languageSource->SetActiveLanguage(index);
+    m_ui->Sproget->setText(QString::fromUtf16(kLanguages[index + 1].name));
+    for (QAction *each : {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk, m_ui->Svensk})
+        each->setChecked(each == item);
+}
+
+void TMainForm::DanskClick()
+{
+    chooseLanguage(-1, m_ui->Dansk);
+}
+
+void TMainForm::EnglishClick()
+{
+    chooseLanguage(0, m_ui->English);
+}
+
+void TMainForm::SvenskClick()
+{
+    chooseLanguage(2, m_ui->Svensk);
+}
+
+void TMainForm::NorskClick()
+{
+    chooseLanguage(1, m_ui->Norsk);
+}
+
+void TMainForm::DeutschClick()
+{
+    chooseLanguage(3, m_ui->Deutsch);
 }
 
 void TMainForm::Definitioner1Click()

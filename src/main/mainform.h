@@ -11,8 +11,10 @@ namespace Ui {
 class TMainForm;
 }
 class TQLanguageSource;
+class TQFormLocalizer;
 class TDBGrid;
 class TDBLookupComboBox;
+class QAction;
 class QRadioButton;
 enum class TNavigateBtn;
 
@@ -30,6 +32,7 @@ public:
     TDM *dataModule() const { return m_dm; }
     Ui::TMainForm &ui() const { return *m_ui; }
     TQLanguageSource *QLanguageSource1() const { return m_languageSource; }
+    TQFormLocalizer *QFormLocalizer1() const { return m_localizer; }
     QString statusText() const;
     void setStatusText(const QString &text) override;
     QString editText(const QString &editName) const override;
@@ -57,6 +60,13 @@ public:
     QString picturesFolder() const { return m_picturesFolder; }
     void setPicturesFolder(const QString &folder) { m_picturesFolder = folder; }
 
+    // The language menu.
+    void DanskClick();
+    void EnglishClick();
+    void SvenskClick();
+    void NorskClick();
+    void DeutschClick();
+
     // The totals of the current country's stamps and of the overview's stamps.
     void Beregn();
     void BeregnAll();
@@ -79,6 +89,7 @@ protected:
 
 private:
     void setActivePage(QWidget *page);
+    void chooseLanguage(int index, QAction *item);
     QString pictureFileName() const;
     void showPicture(const QString &fileName);
     void selectionChosen(TDBLookupComboBox *list, const QString &fieldName);
@@ -87,6 +98,7 @@ private:
     std::unique_ptr<Ui::TMainForm> m_ui;
     TDM *m_dm = nullptr;
     TQLanguageSource *m_languageSource;
+    TQFormLocalizer *m_localizer;
     QString m_picturesFolder;
     bool m_shown = false;
     bool m_settingPage = false;

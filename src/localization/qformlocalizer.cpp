@@ -68,9 +68,16 @@ QTabWidget *tabsOf(QObject *page)
     return tabs && tabs->indexOf(widget) >= 0 ? tabs : nullptr;
 }
 
+// A menu is a window of its own to Qt; everywhere else a window's caption is its title.
+bool isWindow(QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    return widget && widget->isWindow() && !qobject_cast<QMenu *>(widget);
+}
+
 bool hasCaption(QObject *object)
 {
-    if (auto *widget = qobject_cast<QWidget *>(object); widget && widget->isWindow())
+    if (isWindow(object))
         return true;
     if (qobject_cast<QLabel *>(object))
         return !object->inherits("TDBText"); // a data text shows its field
@@ -101,8 +108,8 @@ QString readText(QObject *object, const QString &name)
             return action->statusTip();
         return static_cast<QWidget *>(object)->toolTip();
     }
-    if (auto *widget = qobject_cast<QWidget *>(object); widget && widget->isWindow())
-        return widget->windowTitle();
+    if (isWindow(object))
+        return static_cast<QWidget *>(object)->windowTitle();
     if (QTabWidget *tabs = tabsOf(object))
         return tabs->tabText(tabs->indexOf(static_cast<QWidget *>(object)));
     if (QLabel *caption = panelCaption(object))
@@ -127,8 +134,8 @@ void writeText(QObject *object, const QString &name, const QString &text)
             static_cast<QWidget *>(object)->setToolTip(text);
         return;
     }
-    if (auto *widget = qobject_cast<QWidget *>(object); widget && widget->isWindow())
-        widget->setWindowTitle(text);
+    if (isWindow(object))
+        static_cast<QWidget *>(object)->setWindowTitle(text);
     else if (QTabWidget *tabs = tabsOf(object))
         tabs->setTabText(tabs->indexOf(static_cast<QWidget *>(object)), text);
     else if (QLabel *caption = panelCaption(object))
@@ -169,7 +176,9 @@ void collectComponents(QObject *parent, QList<QObject *> &components)
         if (!name.isEmpty() && !name.startsWith(u"qt_"_s) &&
             (child->isWidgetType() || qobject_cast<QAction *>(child)) && !isPanelCaption(child))
             components.append(child);
-        collectComponents(child, components);
+        // A navigator's buttons are parts of it, not components of the window.
+        if (!child->inherits("TDBNavigator"))
+            collectComponents(child, components);
     }
 }
 

@@ -32,6 +32,20 @@ struct ErrorManager
 // Warnings (a corrupt but readable file) are not written to stderr.
 void quietMessage(j_common_ptr) {}
 
+// Each progressive scan may cover the whole picture in a few bytes, so a small file of
+// thousands of scans keeps the decoder busy for minutes. Real files have a few dozen at most.
+constexpr int kMaxScans = 500;
+
+void limitScans(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxScans)
+        return;
+    auto *manager = reinterpret_cast<ErrorManager *>(info->err);
+    std::snprintf(manager->message, sizeof manager->message, "the picture has more than %d scans",
+                  kMaxScans);
+    std::longjmp(manager->jump, 1);
+}
+
 // Adobe's CMYK JPEGs store the inks inverted; plain CMYK ones do not.
 inline uchar fromInk(int ink, int black, bool inverted)
 {
@@ -110,6 +124,9 @@ QImage decode(const QByteArray &data, qint64 maxImageBytes)
     errors.base.error_exit = errorExit;
     errors.base.output_message = quietMessage;
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = limitScans;
+    info.progress = &progress;
     QImage image;
     bool tooLarge = false;
     const bool decoded = decodeInto(info, errors, data, maxImageBytes, image, tooLarge);

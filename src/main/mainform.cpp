@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -247,6 +248,7 @@ void TMainForm::FormShow()
         Messages::showError(QString::fromUtf8(error.what()));
         m_languageSource->SetActiveLanguage(-1);
     }
+    fitLabelsToTheirText();
     dm.OpenTables();
     const int language = m_languageSource->ActiveLanguage();
     if (dm.FrimTable->RecordCount() == 0)
@@ -330,9 +332,30 @@ void TMainForm::DBGrid2DblClick()
     Beregn();
 }
 
+void TMainForm::fitLabelsToTheirText()
+{
+    // A translated caption may be longer than the designed one: the label grows as a label
+    // that sizes itself to its text, a right-aligned one to the left.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        const Qt::Alignment alignment = label->alignment();
+        if (label->inherits("TDBText") || !label->pixmap().isNull() || alignment & Qt::AlignHCenter)
+            continue;
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        if (needed <= label->width())
+            continue;
+        QRect bounds = label->geometry();
+        if (alignment & Qt::AlignRight)
+            bounds.setLeft(std::max(0, bounds.right() + 1 - needed));
+        else
+            bounds.setWidth(needed);
+        label->setGeometry(bounds);
+    }
+}
+
 void TMainForm::chooseLanguage(int index, QAction *item)
 {
     m_languageSource->SetActiveLanguage(index);
+    fitLabelsToTheirText();
     m_ui->Sproget->setText(QString::fromUtf16(kLanguages[index + 1].name));
     for (QAction *each : {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk, m_ui->Svensk})
         each->setChecked(each == item);

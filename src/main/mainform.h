@@ -90,6 +90,7 @@ protected:
 private:
     void setActivePage(QWidget *page);
     void chooseLanguage(int index, QAction *item);
+    void fitLabelsToTheirText();
     QString pictureFileName() const;
     void showPicture(const QString &fileName);
     void selectionChosen(TDBLookupComboBox *list, const QString &fieldName);

@@ -287,7 +287,7 @@ private Q_SLOTS:
                            u"Nothing.Caption=x"_s, u"Label24.Caption=never"_s,
                            u"DBNavigator1.Hints=\"First,Prior,Next,Last\""_s,
                            u"DBGrid1.Columns=\"Country,Catalogue,No.,Mint,Used\""_s,
-                           u"Help1.Hint=English help"_s, u"Label13.Caption=Perforation gauge"_s});
+                           u"Help1.Hint=English help"_s, u"Label13.Caption=Perforation"_s});
         writeLanguageFile(u"Norsk.lng"_s,
                           {u"[MainForm]"_s, u"TabSheet1.Caption=Frimerker"_s,
                            QStringList(30, u"X"_s).join(u',').prepend(u"DBGrid1.Columns="_s)});
@@ -304,7 +304,7 @@ private Q_SLOTS:
         // The right-aligned label grows to the left to show the longer text.
         QCOMPARE(window.ui().Label13->geometry().right(), right);
         QVERIFY(window.ui().Label13->width() >=
-                window.ui().Label13->fontMetrics().horizontalAdvance(u"Perforation gauge"_s));
+                window.ui().Label13->fontMetrics().horizontalAdvance(u"Perforation"_s));
         for (const QString &original : window.QFormLocalizer1()->Originals())
             QVERIFY2(!original.startsWith(u"nb"_s), qPrintable(original));
         QCOMPARE(tab(), u"Stamps"_s);

@@ -76,7 +76,10 @@ bool decodeInto(jpeg_decompress_struct &info, ErrorManager &errors, const QByteA
     const qint64 width = info.output_width;
     const qint64 height = info.output_height;
     // The decoder's own buffers come on top of the picture; both count.
-    const qint64 pixelBytes = cmyk ? 4 + 3 : info.output_components;
+    qint64 pixelBytes = cmyk ? 4 + 3 : info.output_components;
+    // A progressive or multi-scan file keeps every coefficient in memory until the end.
+    if (jpeg_has_multiple_scans(&info))
+        pixelBytes += 2 * info.num_components;
     if (width * height * pixelBytes > maxImageBytes) {
         tooLarge = true;
         return false;

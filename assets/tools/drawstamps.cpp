@@ -1,6 +1,7 @@
 // Draws the stamp pictures of the start page's collage (perforated edges, a framed motif
 // and a face value, each exactly the size of its picture control, saved with 256 colours)
-// and the placeholder shown for a stamp without a picture, Ingen.jpg.
+// the placeholder shown for a stamp without a picture, Ingen.jpg, and the about window's
+// picture, about.jpg.
 // Run: albumino_draw_stamps <assets folder>
 
 #include <QDir>
@@ -129,6 +130,25 @@ QImage drawPlaceholder()
     return image;
 }
 
+// The about window's picture: three small stamps in a vertical strip, 60 × 200.
+QImage drawAboutPicture()
+{
+    QImage strip(60, 200, QImage::Format_RGB32);
+    strip.fill(QColor(0x30, 0x30, 0x30));
+    QPainter painter(&strip);
+    const Stamp stamps[] = {
+        {"", 54, 62, QColor(0xb2, 0x22, 0x22), u"DANMARK", u"8"},
+        {"", 54, 62, QColor(0x1e, 0x4d, 0x8c), u"NORGE", u"7"},
+        {"", 54, 62, QColor(0x2e, 0x7d, 0x32), u"SVERIGE", u"0"},
+    };
+    int top = 4;
+    for (int i = 0; i < 3; ++i, top += 65)
+        painter.drawImage(3, top,
+                          drawStamp(stamps[i], i + 20).convertToFormat(QImage::Format_RGB32));
+    painter.end();
+    return strip;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -147,6 +167,11 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
+    }
+    const QString about = assets.filePath(u"about.jpg"_s);
+    if (!drawAboutPicture().save(about, "JPG", 92)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(about));
+        return 1;
     }
     const QString placeholder = assets.filePath(u"Ingen.jpg"_s);
     if (!drawPlaceholder().save(placeholder, "JPG", 90)) {

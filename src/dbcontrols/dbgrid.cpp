@@ -256,6 +256,8 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 
 void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (OnKeyDown)
+        runHandler([&] { OnKeyDown(*this, *event); });
     TTable *table = m_model->table();
     if (table && state() != QAbstractItemView::EditingState) {
         const bool onLastRow = currentIndex().row() == m_model->rowCount() - 1;
@@ -281,6 +283,16 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         }
     }
     QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    // Enter in a cell's editor reaches the grid's key handler, as it does without one.
+    if (hint == QAbstractItemDelegate::SubmitModelCache && OnKeyDown) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        runHandler([&] { OnKeyDown(*this, enter); });
+    }
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)

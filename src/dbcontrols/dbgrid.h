@@ -86,11 +86,14 @@ public:
     TTableModel *tableModel() const { return m_model; }
 
     std::function<void(TDBGrid &)> OnDblClick;
+    // Runs before the grid handles a key, which it then does as usual.
+    std::function<void(TDBGrid &, QKeyEvent &)> OnKeyDown;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void followCursor();

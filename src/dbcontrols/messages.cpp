@@ -1,9 +1,11 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -106,6 +108,18 @@ QString chooseOpenFile(QWidget *parent, const QString &title, const QString &fil
     for (qsizetype i = 0; i < parts.size(); i += 2)
         shown.append(parts.at(i));
     return QFileDialog::getOpenFileName(parent, title, QString(), shown.join(u";;"_s));
+}
+
+void openDocument(const QString &pathOrAddress)
+{
+    const Request request{Request::Kind::OpenDocument, {}, pathOrAddress, {}, {}};
+    if (hook()) {
+        hook()(request);
+        return;
+    }
+    const QUrl url = pathOrAddress.contains(u"://"_s) ? QUrl(pathOrAddress)
+                                                     : QUrl::fromLocalFile(pathOrAddress);
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace Messages

@@ -20,7 +20,8 @@ struct Request
         Information,
         Error,
         Confirmation,
-        OpenFile
+        OpenFile,
+        OpenDocument
     };
     Kind kind;
     QString caption;
@@ -46,5 +47,8 @@ QString errorReportText(const QString &text);
 bool confirmDelete();
 // Filter in the "Description (*.ext)|*.ext" form; returns the chosen path or empty.
 QString chooseOpenFile(QWidget *parent, const QString &title, const QString &filter);
+// Hands a file path or web address to the desktop, which opens it with its own program; the
+// result is not reported (the request's text is the path or address).
+void openDocument(const QString &pathOrAddress);
 
 } // namespace Messages

@@ -2,8 +2,10 @@
 
 #include "ui_mainform.h"
 
+#include "aboutbox.h"
 #include "dblookupcombobox.h"
 #include "dbnavigator.h"
+#include "defform.h"
 #include "dm.h"
 #include "handler.h"
 #include "jpegimage.h"
@@ -98,6 +100,38 @@ QString formatTotal(double sum)
     return NumberText::formatGrouped(sum, 2, 8);
 }
 
+struct DataLocationTexts
+{
+    const char16_t *introduction;
+    const char16_t *importance;
+    const char16_t *heading;
+    const char16_t *closing;
+};
+
+// By active language index + 1.
+const DataLocationTexts kDataLocation[] = {
+    {u"Data for dette program er placeret i: ",
+     u"Det er meget vigtigt, at du sikkerhedskopierer filer i datamappen mindst en gang om dagen!",
+     u"VIGTIGT!", u"Dette program må IKKE være åbent under sikkerhedskopiering af data."},
+    {u"Data for this program are located in: ",
+     u"It is very important, to backup files in the data folder at least once a day!",
+     u"IMPORTANT!", u"This program should NOT be open during data backup."},
+    {u"Data for dette programmet ligger i: ",
+     u"Det er svært viktig at du sikkerhetskopierer data filene i mappen minst en gang om dagen!",
+     u"VIGTIGT!", u"Dette programmet bør IKKE være åpen under sikkerhetskopiering av data."},
+    {u"Data för detta program finns i: ",
+     u"Det är mycket viktigt att du säkerhetskopierar data filer i mappen minst en gång om dagen!",
+     u"VIGTIGT!", u"Detta program bör inte vara öppet under säkerhetskopiering av data."},
+    {u"Die Daten für dieses Programm befinden sich in: ",
+     u"Es ist sehr wichtig, dass Sie eine Sicherungskopie von Daten-Dateien, mindestens einmal pro "
+     u"Tag!",
+     u"Von großer Bedeutung!",
+     u"Dieses Programm sollte nicht geöffnet werden, während der Daten-Backup."},
+};
+
+// The messages break their lines with LF followed by CR.
+constexpr char16_t kLineBreak[] = u"\n\r";
+
 } // namespace
 
 // The collage pictures live in this static library's resources, which a program must
@@ -141,6 +175,16 @@ TMainForm::TMainForm(QWidget *parent)
     connectHandler(m_ui->Luk2, &QAction::triggered, this, [this] { Luk2Click(); });
     connectHandler(m_ui->Definitioner1, &QAction::triggered, this,
                    [this] { Definitioner1Click(); });
+    connectHandler(m_ui->Help1, &QAction::triggered, this, [this] { Help1Click(m_ui->Help1); });
+    connectHandler(m_ui->Information1, &QAction::triggered, this, [this] { Information1Click(); });
+    connectHandler(m_ui->Omskrmstrrelser1, &QAction::triggered, this,
+                   [this] { Omskrmstrrelser1Click(); });
+    connectHandler(m_ui->Dataplacering1, &QAction::triggered, this,
+                   [this] { Dataplacering1Click(); });
+    m_aboutBox = new TAboutBox(this);
+    m_aboutBox->setObjectName(u"AboutBox1"_s);
+    m_aboutBox->AppName = u"Morvane Albumino"_s;
+    m_aboutBox->Picture = QPixmap::fromImage(JpegImage::load(u":/about/about.jpg"_s));
     connectHandler(m_ui->SpeedButton1, &QToolButton::clicked, this,
                    [this] { SpeedButton1Click(); });
     connectHandler(m_ui->SpeedButton5, &QToolButton::clicked, this,
@@ -388,7 +432,47 @@ void TMainForm::DeutschClick()
 
 void TMainForm::Definitioner1Click()
 {
-    // The definitions window opens here once it exists.
+    TDefForm::open(m_dm, this);
+}
+
+void TMainForm::Help1Click(QObject *sender)
+{
+    // The desktop opens the page; whether it can is its own affair.
+    if (auto *item = qobject_cast<QAction *>(sender))
+        Messages::openDocument(item->statusTip());
+}
+
+void TMainForm::Information1Click()
+{
+    m_aboutBox->Execute();
+}
+
+void TMainForm::Omskrmstrrelser1Click()
+{
+    const QString lineBreak = QString::fromUtf16(kLineBreak);
+    Messages::showInformation(
+        u"SKÆRMSTØRRELSER"_s + lineBreak + lineBreak +
+        u"I dag findes der et utal af forskellige skærmstørrelser og skærmopløsninger. Vinduerne "
+        u"i dette program kan tilpasse sig den skærm og opløsning, som du anvender på denne PC.  "
+        u"Placér musen på en af de fire vinduesrammer, hold venstre musetast nede og træk "
+        u"rammen større eller mindre.  Indholdet i vinduet vil automatisk tilpasse sig vinduets "
+        u"størrelse. "_s +
+        lineBreak + lineBreak + u"BEMÆRK"_s + lineBreak +
+        u"Den størrelse på vinduet, som du har valgt, vil være den størrelse, som vinduet åbnes "
+        u"med, næste gang du åbner dette program!"_s);
+}
+
+void TMainForm::Dataplacering1Click()
+{
+    const DataLocationTexts &texts = kDataLocation[m_languageSource->ActiveLanguage() + 1];
+    const QString twoBreaks = QString::fromUtf16(kLineBreak) + QString::fromUtf16(kLineBreak);
+    // The program's folder with its separator, then "Data".
+    const QString folder =
+        QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/') + u"Data"_s;
+    Messages::showPlain(QString::fromUtf16(texts.introduction) + twoBreaks + folder + twoBreaks +
+                        QString::fromUtf16(texts.importance) + twoBreaks +
+                        QString::fromUtf16(texts.heading) + QString::fromUtf16(kLineBreak) +
+                        QString::fromUtf16(texts.closing));
 }
 
 void TMainForm::FormResize()

@@ -12,6 +12,7 @@ class TMainForm;
 }
 class TQLanguageSource;
 class TQFormLocalizer;
+class TAboutBox;
 class TDBGrid;
 class TDBLookupComboBox;
 class QAction;
@@ -33,6 +34,7 @@ public:
     Ui::TMainForm &ui() const { return *m_ui; }
     TQLanguageSource *QLanguageSource1() const { return m_languageSource; }
     TQFormLocalizer *QFormLocalizer1() const { return m_localizer; }
+    TAboutBox *AboutBox1() const { return m_aboutBox; }
     QString statusText() const;
     void setStatusText(const QString &text) override;
     QString editText(const QString &editName) const override;
@@ -59,6 +61,13 @@ public:
     // "Billeder" beside the program file.
     QString picturesFolder() const { return m_picturesFolder; }
     void setPicturesFolder(const QString &folder) { m_picturesFolder = folder; }
+
+    // The help and information commands; the sender of Help1Click carries the page's path
+    // in its hint.
+    void Help1Click(QObject *sender);
+    void Information1Click();
+    void Omskrmstrrelser1Click();
+    void Dataplacering1Click();
 
     // The language menu.
     void DanskClick();
@@ -100,6 +109,7 @@ private:
     TDM *m_dm = nullptr;
     TQLanguageSource *m_languageSource;
     TQFormLocalizer *m_localizer;
+    TAboutBox *m_aboutBox;
     QString m_picturesFolder;
     bool m_shown = false;
     bool m_settingPage = false;

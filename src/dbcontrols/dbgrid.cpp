@@ -256,7 +256,9 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 
 void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (OnKeyDown)
+    // A key the cell editor passed on is reported when the editor closes, after its text
+    // has reached the field.
+    if (OnKeyDown && state() != QAbstractItemView::EditingState)
         runHandler([&] { OnKeyDown(*this, *event); });
     TTable *table = m_model->table();
     if (table && state() != QAbstractItemView::EditingState) {

@@ -13,6 +13,7 @@
 #include "picturefile.h"
 #include "qformlocalizer.h"
 #include "qlanguagesource.h"
+#include "qrlistform.h"
 #include "statustext.h"
 
 #include <QApplication>
@@ -181,6 +182,7 @@ TMainForm::TMainForm(QWidget *parent)
                    [this] { Omskrmstrrelser1Click(); });
     connectHandler(m_ui->Dataplacering1, &QAction::triggered, this,
                    [this] { Dataplacering1Click(); });
+    connectHandler(m_ui->Udskrivning1, &QAction::triggered, this, [this] { Udskrivning1Click(); });
     m_aboutBox = new TAboutBox(this);
     m_aboutBox->setObjectName(u"AboutBox1"_s);
     m_aboutBox->AppName = u"Morvane Albumino"_s;
@@ -433,6 +435,21 @@ void TMainForm::DeutschClick()
 void TMainForm::Definitioner1Click()
 {
     TDefForm::open(m_dm, this);
+}
+
+void TMainForm::Udskrivning1Click()
+{
+    TDM &dm = *m_dm;
+    TQRListForm report;
+    // The overview in front, its totals as they stand: nothing is recomputed.
+    setActivePage(m_ui->TabSheet3);
+    report.setCaption(u"QRLabel20"_s, m_ui->Label35->text());
+    report.setCaption(u"QRLabel22"_s, m_ui->Label31->text());
+    const bool stamp = dm.FrimTable->Active() && !dm.FrimTable->IsEmpty();
+    report.setCaption(u"QRLabel17"_s, m_ui->RadioButton1->isChecked() ? u"Alle lande"_s
+                                      : stamp                         ? dm.FrimTableLand->AsString()
+                                                                      : QString());
+    report.Preview(*dm.FrimAllTable, this);
 }
 
 void TMainForm::Help1Click(QObject *sender)

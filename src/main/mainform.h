@@ -68,6 +68,8 @@ public:
     void Information1Click();
     void Omskrmstrrelser1Click();
     void Dataplacering1Click();
+    // The printed list of the overview's stamps, shown in the preview first.
+    void Udskrivning1Click();
 
     // The language menu.
     void DanskClick();

@@ -25,12 +25,13 @@ public:
     QVariantList answers;
 };
 
-// The offscreen platform reports every window's size hints it cannot pass on; the notice says
-// nothing about the program.
+// The offscreen platform reports what it cannot do for a window (pass on size hints, raise
+// it); the notices say nothing about the program.
 inline void quietOffscreen(QtMsgType type, const QMessageLogContext &context,
                            const QString &message)
 {
-    if (message.contains(QLatin1String("propagateSizeHints")))
+    if (message.contains(QLatin1String("propagateSizeHints")) ||
+        message.contains(QLatin1String("does not support raise")))
         return;
     qt_message_output(type, context, message);
 }

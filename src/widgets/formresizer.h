@@ -1,1 +1,95 @@
 #pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+// Keeps a window's layout proportional to its size. InitializeResizer records the bounds and
+// font size of every control once; each ResizeAll recomputes them from that record and the
+// ratio of the owner's present outer size to its size then, so resizing never drifts and the
+// snapshot size gives the design layout back exactly.
+//
+// The owner's controls are its named widgets, found through the widgets that hold designed
+// controls (plain widgets and frames, group boxes, tab and stacked pages, scroll areas,
+// splitters, main windows). Other widgets are controls with insides of their own: their
+// parts, like Qt's "qt_" widgets, unnamed widgets and separate windows, are not recorded.
+
+class EResizerException : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// (sender, the control just handled or none, height ratio, width ratio)
+using TPostResizeEvent =
+    std::function<void(QObject *sender, QWidget *comp, double heightRatio, double widthRatio)>;
+
+// One control's snapshot.
+class TSingleResizer
+{
+public:
+    TSingleResizer(QWidget *control, QWidget *parentControl, bool resizeFonts, int minFontSize,
+                   int maxFontSize);
+
+    void ResizeControl(double curHeight, double curWidth, double heightRatio, double widthRatio);
+
+    // A control that is destroyed leaves its record behind, skipped from then on.
+    QPointer<QWidget> Control;
+    bool ResizeHeight = true;
+    bool ResizeLeft = true;
+    bool ResizeTop = true;
+    bool ResizeWidth = true;
+    bool ResizeFonts = false;
+    int MinFontSize = 0;
+    int MaxFontSize = 0;
+    bool HasFont = false;
+    int OrigHeight = 0;
+    int OrigParentHeight = 0;
+    int OrigLeft = 0;
+    int OrigTop = 0;
+    int OrigWidth = 0;
+    int OrigParentWidth = 0;
+    // In the font's own unit, points or else pixels; fractional point sizes are kept so the
+    // snapshot size restores them exactly.
+    double OrigFontSize = 0;
+    QWidget *ParentControl = nullptr;
+};
+
+class TFormResizer : public QObject
+{
+    Q_OBJECT
+public:
+    // The owner is the window or panel whose controls are scaled; it also owns the resizer.
+    explicit TFormResizer(QObject *owner);
+    ~TFormResizer() override;
+
+    // Copied into each record at the snapshot; later changes do not reach it.
+    bool ResizeFonts = false;
+    int MinFontSize = 8;
+    int MaxFontSize = 48;
+    bool EnforceMinSize = false;
+    TPostResizeEvent OnPostResize;
+
+    virtual void DoPostResize(QObject *sender, QWidget *comp, double heightRatio,
+                              double widthRatio);
+    // Takes the snapshot; only the first call does anything.
+    virtual void InitializeResizer();
+    // Ignored before the snapshot, which alone gives the ratios a base.
+    virtual void ResizeAll();
+
+    int OrigHeight() const { return m_origHeight; }
+    int OrigWidth() const { return m_origWidth; }
+    const std::vector<TSingleResizer> &Resizers() const { return m_resizers; }
+    bool Initialized() const { return m_initialized; }
+
+private:
+    QWidget *m_owner;
+    int m_origHeight = 0;
+    int m_origWidth = 0;
+    std::vector<TSingleResizer> m_resizers;
+    bool m_initialized = false;
+};

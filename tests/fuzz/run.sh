@@ -1,13 +1,38 @@
 #!/usr/bin/env bash
-# Builds the JPEG decoder's libFuzzer target into build-fuzz/ and runs it for SECONDS
-# (default 600) in one process, starting from the seed corpus. Crash, timeout and out-of-memory
-# inputs are left in build-fuzz/findings/; the fuzzer stops at the first.
+# Usage: run.sh [jpeg|language] [SECONDS]
+# Builds a libFuzzer target (default jpeg) into build-fuzz/ and runs it for SECONDS (default
+# 600) in one process, starting from its seed corpus. Crash, timeout and out-of-memory inputs
+# are left in the target's findings folder; the fuzzer stops at the first.
 set -euo pipefail
 
+target=jpeg
+if [ $# -gt 0 ] && ! [[ $1 =~ ^[0-9]+$ ]]; then
+    target=$1
+    shift
+fi
 seconds=${1:-600}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$root/build-fuzz
+
+# The JPEG target keeps the folders it had before there were two.
+case $target in
+jpeg)
+    seeds=$here/corpus corpus=$build/corpus findings=$build/findings log=$build/fuzz.log
+    max_len=65536
+    ;;
+language)
+    seeds=$here/corpus-language corpus=$build/corpus-language
+    findings=$build/findings-language log=$build/fuzz-language.log
+    # Language files are small; longer inputs only slow the quadratic key look-ups down.
+    max_len=4096
+    ;;
+*)
+    echo "usage: $0 [jpeg|language] [SECONDS]" >&2
+    exit 2
+    ;;
+esac
+dict=$build/$target.dict
 
 # shellcheck source=../../scripts/setup.sh
 source "$root/scripts/setup.sh"
@@ -16,15 +41,16 @@ albumino_install_missing
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build "$build"
+cmake --build "$build" --target "fuzz_$target"
 
 # The seeds stay untouched; the fuzzer adds what it finds to a working copy.
-mkdir -p "$build/corpus" "$build/findings"
-cp "$here"/corpus/* "$build/corpus/"
+mkdir -p "$corpus" "$findings"
+cp "$seeds"/* "$corpus/"
 
-# JPEG markers and tags, for mutations that the decoder's own branches cannot guide: the
-# system libjpeg is not instrumented, so the coverage seen is that of jpegimage.cpp alone.
-cat >"$build/jpeg.dict" <<'DICT'
+if [ "$target" = jpeg ]; then
+    # JPEG markers and tags, for mutations that the decoder's own branches cannot guide: the
+    # system libjpeg is not instrumented, so the coverage seen is that of jpegimage.cpp alone.
+    cat >"$dict" <<'DICT'
 soi="\xff\xd8"
 eoi="\xff\xd9"
 sof0="\xff\xc0"
@@ -45,18 +71,40 @@ com="\xff\xfe"
 jfif="JFIF\x00"
 adobe="Adobe"
 DICT
+else
+    # The file's punctuation and the value escapes, so that mutations build whole lines.
+    cat >"$dict" <<'DICT'
+crlf="\x0d\x0a"
+main="[MainForm]"
+general="[General Settings]"
+open="["
+close="]"
+equals="="
+quote="\x22"
+quotes="\x22\x22"
+cr="#13"
+lf="#10"
+escape="\x22#13#10\x22"
+comma=","
+comment=";"
+nul="\x00"
+bom="\xef\xbb\xbf"
+euro="\x80"
+caption=".Caption="
+hints=".Hints="
+DICT
+fi
 
-log=$build/fuzz.log
 set +e
-"$build/fuzz_jpeg" "$build/corpus" \
-    -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-    -dict="$build/jpeg.dict" -print_final_stats=1 -artifact_prefix="$build/findings/" \
+"$build/fuzz_$target" "$corpus" \
+    -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
+    -dict="$dict" -print_final_stats=1 -artifact_prefix="$findings/" \
     2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
 
 echo "executions: $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')"
 echo "exec/s:     $(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')"
-echo "corpus:     $(find "$build/corpus" -type f | wc -l) files"
-echo "findings:   $(find "$build/findings" -type f | wc -l) files in $build/findings"
+echo "corpus:     $(find "$corpus" -type f | wc -l) files"
+echo "findings:   $(find "$findings" -type f | wc -l) files in $findings"
 exit "$status"

@@ -13,6 +13,30 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// The digits of a typed number's mantissa, without leading zeros and the zeros that end its
+// fraction.
+int significantDigits(const QString &text)
+{
+    QString mantissa;
+    for (const QChar character : text) {
+        if (character == u'e' || character == u'E')
+            break;
+        if (character.isDigit() || character == u'.' || character == u',')
+            mantissa += character.isDigit() ? character : QChar(u'.');
+    }
+    if (mantissa.contains(u'.'))
+        while (mantissa.endsWith(u'0'))
+            mantissa.chop(1);
+    mantissa.remove(u'.');
+    while (mantissa.startsWith(u'0'))
+        mantissa.remove(0, 1);
+    return int(mantissa.size());
+}
+
+} // namespace
+
 namespace NumberText {
 
 QString formatGeneral(double value)
@@ -279,6 +303,9 @@ QVariant TField::parseText(const QString &text) const
         double number = 0;
         if (!NumberText::parseDecimal(text, number))
             refuse(u"'%1' is not a number"_s.arg(text));
+        // A number is kept in double precision: more digits would change silently.
+        if (significantDigits(text) > 15)
+            refuse(u"'%1' has more than 15 significant digits"_s.arg(text));
         return number;
     }
     case TFieldType::Blob:

@@ -64,7 +64,7 @@ bool isLabel(const QWidget *widget)
 bool inLayout(const QLayout *layout, const QWidget *widget)
 {
     for (int i = 0; i < layout->count(); ++i) {
-        const QLayoutItem *item = layout->itemAt(i);
+        QLayoutItem *item = layout->itemAt(i);
         if (item->widget() == widget)
             return true;
         if (const QLayout *inner = item->layout(); inner && inLayout(inner, widget))
@@ -103,11 +103,11 @@ bool isDesignedControl(const QWidget *widget)
 bool holdsDesignedControls(const QWidget *widget)
 {
     const std::type_info &type = typeid(*widget);
-    return type == typeid(QWidget) || type == typeid(QFrame) || qobject_cast<const QGroupBox *>(widget) ||
-           qobject_cast<const QTabWidget *>(widget) || qobject_cast<const QStackedWidget *>(widget) ||
-           qobject_cast<const QToolBox *>(widget) || qobject_cast<const QScrollArea *>(widget) ||
-           qobject_cast<const QSplitter *>(widget) || qobject_cast<const QMainWindow *>(widget) ||
-           qobject_cast<const QDockWidget *>(widget);
+    return type == typeid(QWidget) || type == typeid(QFrame) ||
+           qobject_cast<const QGroupBox *>(widget) || qobject_cast<const QTabWidget *>(widget) ||
+           qobject_cast<const QStackedWidget *>(widget) || qobject_cast<const QToolBox *>(widget) ||
+           qobject_cast<const QScrollArea *>(widget) || qobject_cast<const QSplitter *>(widget) ||
+           qobject_cast<const QMainWindow *>(widget) || qobject_cast<const QDockWidget *>(widget);
 }
 
 // Depth first in child order, so a container comes before its controls, as the
@@ -251,6 +251,7 @@ void TFormResizer::InitializeResizer()
     const QSize size = outerSize(m_owner);
     m_origHeight = size.height();
     m_origWidth = size.width();
+    m_frameAwaited = m_owner->isWindow() && size == m_owner->size();
     std::vector<QWidget *> controls;
     collectControls(m_owner, controls);
     m_resizers.reserve(controls.size());
@@ -263,6 +264,7 @@ void TFormResizer::ResizeAll()
     // Also covers an owner that had no size at the snapshot: its ratios cannot be formed.
     if (!m_initialized || m_origHeight <= 0 || m_origWidth <= 0)
         return;
+    addLateFrame();
     if (EnforceMinSize) {
         // The owner is resized by its client part; the frame stays as it is.
         const QSize before = outerSize(m_owner);
@@ -280,5 +282,21 @@ void TFormResizer::ResizeAll()
     for (TSingleResizer &record : m_resizers) {
         record.ResizeControl(curHeight, curWidth, heightRatio, widthRatio);
         DoPostResize(this, record.Control.data(), heightRatio, widthRatio);
+    }
+}
+
+void TFormResizer::addLateFrame()
+{
+    if (!m_frameAwaited)
+        return;
+    const QSize frame = outerSize(m_owner) - m_owner->size();
+    if (frame.isNull())
+        return;
+    m_frameAwaited = false;
+    m_origHeight += frame.height();
+    m_origWidth += frame.width();
+    for (TSingleResizer &record : m_resizers) {
+        record.OrigParentHeight += frame.height();
+        record.OrigParentWidth += frame.width();
     }
 }

@@ -13,10 +13,11 @@
 // ratio of the owner's present outer size to its size then, so resizing never drifts and the
 // snapshot size gives the design layout back exactly.
 //
-// The owner's controls are its named widgets, found through the widgets that hold designed
+// The owner's controls are its named widgets, reached through the widgets that hold designed
 // controls (plain widgets and frames, group boxes, tab and stacked pages, scroll areas,
-// splitters, main windows). Other widgets are controls with insides of their own: their
-// parts, like Qt's "qt_" widgets, unnamed widgets and separate windows, are not recorded.
+// splitters, main windows). Unnamed and "qt_" widgets are not recorded, but what they hold
+// is; the parts of other controls (a navigator's buttons) and windows of their own (menus,
+// dialogs) are not reached.
 
 class EResizerException : public std::runtime_error
 {
@@ -67,7 +68,8 @@ public:
     explicit TFormResizer(QObject *owner);
     ~TFormResizer() override;
 
-    // Copied into each record at the snapshot; later changes do not reach it.
+    // The font settings are copied into each record at the snapshot; later changes do not
+    // reach it.
     bool ResizeFonts = false;
     int MinFontSize = 8;
     int MaxFontSize = 48;
@@ -87,9 +89,14 @@ public:
     bool Initialized() const { return m_initialized; }
 
 private:
+    void addLateFrame();
+
     QWidget *m_owner;
     int m_origHeight = 0;
     int m_origWidth = 0;
     std::vector<TSingleResizer> m_resizers;
     bool m_initialized = false;
+    // A window that has not been shown has no frame yet, so its snapshot holds only the
+    // client size; the frame is added once the window shows one.
+    bool m_frameAwaited = false;
 };

@@ -7,6 +7,7 @@
 #include "dbnavigator.h"
 #include "defform.h"
 #include "dm.h"
+#include "formresizer.h"
 #include "handler.h"
 #include "jpegimage.h"
 #include "messages.h"
@@ -24,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -163,6 +165,17 @@ TMainForm::TMainForm(QWidget *parent)
     m_ui->setupUi(this);
     // The language files' section for this window.
     setObjectName(u"MainForm"_s);
+    // The controls that fill their container follow it rather than being scaled.
+    const auto fill = [](QWidget *container, QWidget *child, int margin) {
+        auto *layout = new QVBoxLayout(container);
+        layout->setContentsMargins(margin, margin, margin, margin);
+        layout->addWidget(child);
+    };
+    fill(m_ui->centralwidget, m_ui->PageControl1, 0);
+    fill(m_ui->TabSheet2, m_ui->GroupBox1, 0);
+    fill(m_ui->Panel5, m_ui->DBGrid1, 1);
+    fill(m_ui->Panel1, m_ui->Panel1Caption, 3);
+    fill(m_ui->ScrollBox1Contents, m_ui->Image15, 0);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setStatusText(StatusText::plain());
@@ -270,7 +283,12 @@ void TMainForm::setStatusText(const QString &text)
 
 void TMainForm::FormCreate()
 {
-    // The system font, the taskbar handling and the resizer's snapshot belong here.
+    // The system font and the taskbar handling come first; the resizer's snapshot is taken
+    // of the window as it then stands.
+    m_resizer = new TFormResizer(this);
+    m_resizer->setObjectName(u"FormResizer1"_s);
+    m_resizer->ResizeFonts = true;
+    m_resizer->InitializeResizer();
 }
 
 void TMainForm::FormShow()
@@ -494,7 +512,8 @@ void TMainForm::Dataplacering1Click()
 
 void TMainForm::FormResize()
 {
-    // The form resizer rescales the controls here.
+    if (m_resizer)
+        m_resizer->ResizeAll();
 }
 
 QString TMainForm::pictureFileName() const

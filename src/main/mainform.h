@@ -13,6 +13,7 @@ class TMainForm;
 class TQLanguageSource;
 class TQFormLocalizer;
 class TAboutBox;
+class TFormResizer;
 class TDBGrid;
 class TDBLookupComboBox;
 class QAction;
@@ -112,6 +113,7 @@ private:
     TQLanguageSource *m_languageSource;
     TQFormLocalizer *m_localizer;
     TAboutBox *m_aboutBox;
+    TFormResizer *m_resizer = nullptr;
     QString m_picturesFolder;
     bool m_shown = false;
     bool m_settingPage = false;

@@ -398,11 +398,12 @@ void TMainForm::DBGrid2DblClick()
 
 void TMainForm::fitLabelsToTheirText()
 {
-    // A translated caption may be longer than the designed one: the label grows as a label
-    // that sizes itself to its text, a right-aligned one to the left.
+    // A translated caption or a larger font may need more room than the design gave: the
+    // label grows as a label that sizes itself to its text, keeping its right edge when it is
+    // right-aligned and its centre when it is centred.
     for (QLabel *label : findChildren<QLabel *>()) {
         const Qt::Alignment alignment = label->alignment();
-        if (label->inherits("TDBText") || !label->pixmap().isNull() || alignment & Qt::AlignHCenter)
+        if (label->inherits("TDBText") || !label->pixmap().isNull() || label == m_ui->Panel1Caption)
             continue;
         const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
         if (needed <= label->width())
@@ -410,6 +411,8 @@ void TMainForm::fitLabelsToTheirText()
         QRect bounds = label->geometry();
         if (alignment & Qt::AlignRight)
             bounds.setLeft(std::max(0, bounds.right() + 1 - needed));
+        else if (alignment & Qt::AlignHCenter)
+            bounds.adjust(-(needed - bounds.width()) / 2, 0, (needed - bounds.width() + 1) / 2, 0);
         else
             bounds.setWidth(needed);
         label->setGeometry(bounds);
@@ -512,8 +515,11 @@ void TMainForm::Dataplacering1Click()
 
 void TMainForm::FormResize()
 {
-    if (m_resizer)
-        m_resizer->ResizeAll();
+    if (!m_resizer)
+        return;
+    m_resizer->ResizeAll();
+    // Fonts grow with the window, label widths do not: a label grows to its text.
+    fitLabelsToTheirText();
 }
 
 QString TMainForm::pictureFileName() const

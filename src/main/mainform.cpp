@@ -8,6 +8,7 @@
 #include "defform.h"
 #include "dm.h"
 #include "formresizer.h"
+#include "windowpresence.h"
 #include "handler.h"
 #include "jpegimage.h"
 #include "messages.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -150,6 +152,13 @@ TMainForm::TMainForm(QWidget *parent)
       m_picturesFolder(QDir(QCoreApplication::applicationDirPath()).filePath(u"Billeder"_s))
 {
     initialiseResources();
+    // The program's icon, for this window and every window it opens.
+    if (QGuiApplication::windowIcon().isNull()) {
+        QIcon icon;
+        for (int size : {16, 32, 48, 64, 128, 256})
+            icon.addFile(u":/icon/albumino-%1.png"_s.arg(size), QSize(size, size));
+        QGuiApplication::setWindowIcon(icon);
+    }
     // The language source and the localizer are set up as the window is built; their
     // loading ends once the window is complete.
     m_languageSource->setObjectName(u"QLanguageSource1"_s);
@@ -283,8 +292,10 @@ void TMainForm::setStatusText(const QString &text)
 
 void TMainForm::FormCreate()
 {
-    // The system font and the taskbar handling come first; the resizer's snapshot is taken
-    // of the window as it then stands.
+    // The desktop's own interface font and the window's task-bar entry come first; the
+    // resizer's snapshot is taken of the window as it then stands.
+    WindowPresence::ApplySystemFont(*this);
+    WindowPresence::HideApplicationButton(*this);
     m_resizer = new TFormResizer(this);
     m_resizer->setObjectName(u"FormResizer1"_s);
     m_resizer->ResizeFonts = true;

@@ -75,12 +75,13 @@ void TFormShaper::SetControlToShape(QWidget *control)
         SetActive(false);
     disconnect(m_controlDestroyed);
     m_controlToShape = control;
-    if (control)
-        // The window is going away: no region to take off it.
-        m_controlDestroyed = connect(control, &QObject::destroyed, this, [this] {
-            m_controlToShape = nullptr;
-            m_active = false;
-        });
+    if (!control)
+        return;
+    // The window is going away: no region to take off it.
+    m_controlDestroyed = connect(control, &QObject::destroyed, this, [this] {
+        m_controlToShape = nullptr;
+        m_active = false;
+    });
 }
 
 QByteArray TFormShaper::Shape() const

@@ -131,7 +131,9 @@ bool TMorvane::event(QEvent *event)
 
 bool TMorvane::eventFilter(QObject *watched, QEvent *event)
 {
+    // Off the screen before the main window's first showing can open a message; destroyed
+    // afterwards, as closing does.
     if (event->type() == QEvent::Show)
-        deleteLater();
+        close();
     return QWidget::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@ albumino_packages=(
     qt6-base-dev libxkbcommon-dev libjpeg-dev libsqlite3-dev sqlite3
     fonts-dejavu-core fonts-liberation
     xvfb xauth xdotool imagemagick poppler-utils
+    desktop-file-utils appstream
 )
 
 albumino_install_missing() {

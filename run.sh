@@ -31,9 +31,9 @@ cmake --install "$build_folder" --prefix "$program_folder" >/dev/null
 
 if $demo && [ ! -d "$program_folder/Data" ]; then
     "$build_folder/bench/albumino_generate" "$program_folder" --stamps 300 --countries 12 >/dev/null
-    # Pictures for the first stamps, from the project's own stamp drawings.
-    for number in $(seq 1 13); do
-        convert "assets/collage/Image$number.png" -quality 90 \
+    # Pictures for every other stamp, from the project's own stamp drawings.
+    for number in $(seq 1 2 300); do
+        convert "assets/collage/Image$(((number / 2) % 13 + 1)).png" -quality 90 \
             "$program_folder/Billeder/$number.jpg"
     done
 fi

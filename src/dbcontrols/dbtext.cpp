@@ -35,6 +35,12 @@ void TDBText::showField()
 {
     const TField *field = m_link.Field();
     setText(field ? field->DisplayText() : QString());
-    if (m_autoSize)
-        resize(sizeHint());
+    if (!m_autoSize)
+        return;
+    // A left-aligned text takes just its size; a centred or right-aligned one only grows, so
+    // it stays in the box it was placed in.
+    QSize size = sizeHint();
+    if (!(alignment() & Qt::AlignLeft) && (alignment() & Qt::AlignHorizontal_Mask))
+        size.setWidth(std::max(size.width(), width()));
+    resize(size);
 }

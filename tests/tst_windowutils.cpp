@@ -170,6 +170,8 @@ private Q_SLOTS:
         QTest::newRow("ends early")
             << int32s({48}) + block.left(20) << block.left(20) + QByteArray(28, '\0');
         QTest::newRow("zero length") << int32s({0}) << QByteArray();
+        // A damaged length must not make it allocate gigabytes.
+        QTest::newRow("a length of 2 GB") << int32s({0x7fffffff, 32}) << QByteArray();
     }
 
     void reader()

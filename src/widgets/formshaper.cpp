@@ -6,6 +6,9 @@
 
 namespace {
 
+// A million rectangles.
+constexpr qint32 kMaxShapeBytes = 16 * 1024 * 1024;
+
 constexpr qint32 kHeaderSize = 32;
 constexpr qint32 kRectanglesType = 1;
 constexpr qint32 kRectSize = 16;
@@ -118,7 +121,8 @@ void TFormShaper::ReadShape(QIODevice &stream)
     char length[4] = {};
     stream.read(length, 4);
     const qint32 size = qFromLittleEndian<qint32>(length);
-    if (size <= 0)
+    // A damaged length must not ask for gigabytes: no window outline comes near this.
+    if (size <= 0 || size > kMaxShapeBytes)
         return;
     m_shapeData = QByteArray(size, '\0');
     stream.read(m_shapeData.data(), size);

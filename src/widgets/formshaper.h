@@ -40,7 +40,8 @@ public:
     // Writes nothing at all when there is no shape.
     void WriteShape(QIODevice &stream) const;
     // An empty stream clears the shape. The length is not checked against the bytes that
-    // follow: missing ones read as zero. Reading does not apply the shape.
+    // follow: missing ones read as zero; a length above 16 MB reads as no shape. Reading does
+    // not apply the shape.
     void ReadShape(QIODevice &stream);
     // Takes the region off the target and forgets the shape; Active stays as it is.
     void ClearShape();

@@ -236,6 +236,16 @@ private Q_SLOTS:
         QVERIFY(window.mask().isEmpty());
     }
 
+    void rectanglesBeyondAnyScreenAreLeftOut()
+    {
+        // Found by fuzzing: such a rectangle overflowed Qt's width arithmetic.
+        const QByteArray block = int32s({32, 1, 2, 32, 0, 0, 9, 9}) +
+                                 int32s({-2013265920, 0, 2097151999, 10}) + int32s({0, 0, 9, 9});
+        const std::optional<QRegion> region = TFormShaper::BuildRegion(block);
+        QVERIFY(region);
+        QCOMPARE(*region, QRegion(0, 0, 9, 9));
+    }
+
     void activeTwiceBuildsOnceAndDataSurvives()
     {
         QWidget window;

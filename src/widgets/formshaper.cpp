@@ -8,6 +8,7 @@ namespace {
 
 // A million rectangles.
 constexpr qint32 kMaxShapeBytes = 16 * 1024 * 1024;
+constexpr qint32 kMaxCoordinate = 1 << 20;
 
 constexpr qint32 kHeaderSize = 32;
 constexpr qint32 kRectanglesType = 1;
@@ -173,7 +174,12 @@ std::optional<QRegion> TFormShaper::BuildRegion(const QByteArray &regionData)
         const qint32 top = int32At(regionData, at + 4);
         const qint32 right = int32At(regionData, at + 8);
         const qint32 bottom = int32At(regionData, at + 12);
-        if (left < right && top < bottom)
+        // Coordinates far beyond any screen would overflow Qt's rectangle arithmetic.
+        const auto onScreen = [](qint32 value) {
+            return value >= -kMaxCoordinate && value <= kMaxCoordinate;
+        };
+        if (left < right && top < bottom && onScreen(left) && onScreen(top) && onScreen(right) &&
+            onScreen(bottom))
             region += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
     }
     return region;

@@ -79,6 +79,8 @@ private Q_SLOTS:
 
     void firstStartCreatesTheCollection()
     {
+        // What a first start killed half-way left behind.
+        QVERIFY(QDir().mkpath(u".Data-new-a1B2c3/half"_s));
         QVERIFY(TDM::CreateDataFolderIfMissing());
         QVERIFY(!TDM::CreateDataFolderIfMissing());
         QCOMPARE(QDir(u"Data"_s).entryList(QDir::Files).size(), 9);

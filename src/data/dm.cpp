@@ -147,6 +147,10 @@ bool TDM::CreateDataFolderIfMissing(const QString &folder)
     // The tables are made in a folder beside the data folder and moved into place only when
     // all nine are complete, so an interrupted first start leaves no half-made collection.
     const QString parent = info.absolutePath();
+    // A first start that was killed half-way leaves its unfinished folder: it goes now.
+    for (const QFileInfo &stale :
+         QDir(parent).entryInfoList({u".Data-new-??????"_s}, QDir::Dirs | QDir::Hidden))
+        QDir(stale.absoluteFilePath()).removeRecursively();
     QTemporaryDir building(QDir(parent).filePath(u".Data-new-XXXXXX"_s));
     if (!building.isValid())
         throw EDatabaseError(

@@ -2,8 +2,13 @@
 #include "messages.h"
 #include "qlanguagesource.h"
 
+#include <QAccessible>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLocale>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -479,6 +484,36 @@ private Q_SLOTS:
         QCOMPARE(titles[19], u"Ialt"_s);
         QCOMPARE(titles[22], u"VaerdiUstemplet"_s);
         QCOMPARE(model->rowCount(), 5);
+    }
+
+    void screenReadersHearTheCaptions()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        Ui::TMainForm &ui = program.window.ui();
+        QCOMPARE(ui.Label2->buddy(), ui.DBEdit2);
+        const auto spoken = [](QWidget *widget) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+            return accessible ? accessible->text(QAccessible::Name) : QString();
+        };
+        QCOMPARE(spoken(ui.DBEdit2), u"Katalognavn"_s);
+        QCOMPARE(spoken(ui.DBMemo1), u"Notater"_s);
+        QCOMPARE(spoken(ui.DBLookupComboBox6), u"Farve"_s);
+        QCOMPARE(spoken(ui.DBEdit16), u"Ubrugt, Antal og katalogværdi"_s);
+        QCOMPARE(spoken(ui.DBGrid2), u"Frimærker"_s);
+        QCOMPARE(spoken(ui.DBEdit1), u"Land"_s);
+        QCOMPARE(spoken(ui.Label31), u"Værdi i alt"_s);
+        QCOMPARE(spoken(ui.DBNavigator1->button(TNavigateBtn::Insert)), u"Tilføj"_s);
+        choosePage(program.window, ui.TabSheet2);
+        QCOMPARE(QAccessible::queryAccessibleInterface(ui.Image15)->text(QAccessible::Description),
+                 program.dm.FrimTableNum->AsString() + u".jpg"_s);
+        // Every edit, memo, pick list and grid has a name.
+        for (QWidget *control : program.window.findChildren<QWidget *>()) {
+            if (qobject_cast<QLineEdit *>(control) || qobject_cast<QPlainTextEdit *>(control) ||
+                qobject_cast<QComboBox *>(control) || qobject_cast<QTableView *>(control))
+                if (!control->objectName().isEmpty() && !control->objectName().startsWith(u"qt_"_s))
+                    QVERIFY2(!spoken(control).isEmpty(), qPrintable(control->objectName()));
+        }
     }
 
     void tabKeyFollowsTheDesignedOrder()

@@ -61,8 +61,12 @@ void TDBNavigator::setVisibleButtons(const QStringList &names)
 void TDBNavigator::setHints(const QStringList &hints)
 {
     m_hints = hints;
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->setToolTip(i < size_t(hints.size()) ? hints.at(qsizetype(i)) : QString());
+    // The hint is also what a screen reader says for the button.
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        const QString hint = i < size_t(hints.size()) ? hints.at(qsizetype(i)) : QString();
+        m_buttons[i]->setToolTip(hint);
+        m_buttons[i]->setAccessibleName(hint);
+    }
 }
 
 QToolButton *TDBNavigator::button(TNavigateBtn which) const

@@ -8,7 +8,6 @@
 #include "defform.h"
 #include "dm.h"
 #include "formresizer.h"
-#include "windowpresence.h"
 #include "handler.h"
 #include "jpegimage.h"
 #include "messages.h"
@@ -17,6 +16,7 @@
 #include "qlanguagesource.h"
 #include "qrlistform.h"
 #include "statustext.h"
+#include "windowpresence.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -185,6 +185,7 @@ TMainForm::TMainForm(QWidget *parent)
     fill(m_ui->Panel5, m_ui->DBGrid1, 1);
     fill(m_ui->Panel1, m_ui->Panel1Caption, 3);
     fill(m_ui->ScrollBox1Contents, m_ui->Image15, 0);
+    m_ui->Image15->setAccessibleName(u"Billede"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setStatusText(StatusText::plain());
@@ -335,6 +336,7 @@ void TMainForm::FormShow()
     m_ui->Help1->setStatusTip(QDir(QCoreApplication::applicationDirPath())
                                   .filePath(QString::fromUtf16(settings.helpPath)));
     setWindowTitle(QString::fromUtf16(settings.caption));
+    updateAccessibleNames();
 }
 
 bool TMainForm::FormClose()
@@ -430,10 +432,73 @@ void TMainForm::fitLabelsToTheirText()
     }
 }
 
+void TMainForm::updateAccessibleNames()
+{
+    const auto caption = [](const QLabel *label) { return label->text().remove(u'&'); };
+    Ui::TMainForm &ui = *m_ui;
+    // The labels beside the stamp page's edits and the pick lists name them.
+    const std::pair<QLabel *, QWidget *> beside[] = {
+        {ui.Label2, ui.DBEdit2},
+        {ui.Label21, ui.DBEdit17},
+        {ui.Label3, ui.DBEdit3},
+        {ui.Label6, ui.DBEdit6},
+        {ui.Label4, ui.DBEdit4},
+        {ui.Label12, ui.DBEdit12},
+        {ui.Label5, ui.DBEdit5},
+        {ui.Label10, ui.DBEdit10},
+        {ui.Anskaffet, ui.DBEdit8},
+        {ui.Label11, ui.DBEdit11},
+        {ui.Label13, ui.DBEdit13},
+        {ui.Label8, ui.DBEdit14},
+        {ui.Label29, ui.DBEdit20},
+        {ui.Label28, ui.DBEdit19},
+        {ui.Label7, ui.DBEdit7},
+        {ui.Label14, ui.DBEdit15},
+        {ui.Label16, ui.DBMemo1},
+        {ui.Label1, ui.DBLookupComboBox1},
+        {ui.Label15, ui.DBLookupComboBox2},
+        {ui.Label20, ui.DBLookupComboBox6},
+        {ui.Label18, ui.DBLookupComboBox4},
+        {ui.Label19, ui.DBLookupComboBox5},
+        {ui.Label17, ui.DBLookupComboBox3},
+        {ui.Label37, ui.DBLookupComboBox11},
+        {ui.Label9, ui.DBLookupComboBox7},
+        {ui.Label22, ui.DBLookupComboBox8},
+        {ui.Label36, ui.DBLookupComboBox9},
+        {ui.Label23, ui.DBLookupComboBox10},
+        {ui.Label25, ui.DBEdit18},
+        {ui.Label30, ui.DBEdit21},
+        {ui.Label32, ui.DBEdit22},
+        {ui.Label27, ui.Label31},
+        {ui.Label33, ui.Label35},
+        {ui.Label26, ui.DBText1},
+    };
+    for (const auto &[label, control] : beside) {
+        label->setBuddy(control);
+        control->setAccessibleName(caption(label));
+    }
+    // A value edit stands under its count: the column's caption and the group's.
+    const QString values = ui.GroupBox5->title();
+    for (const auto &[label, control] : std::initializer_list<std::pair<QLabel *, QWidget *>>{
+             {ui.Label25, ui.DBEdit16}, {ui.Label30, ui.DBEdit23}, {ui.Label32, ui.DBEdit24}})
+        control->setAccessibleName(caption(label) + u", "_s + values);
+    ui.Label34->setAccessibleName(values);
+    ui.DBEdit1->setAccessibleName(ui.DBGrid2->model()->headerData(0, Qt::Horizontal).toString());
+    ui.DBGrid2->setAccessibleName(ui.PageControl1->tabText(0).remove(u'&'));
+    ui.DBGrid1->setAccessibleName(ui.PageControl1->tabText(2).remove(u'&'));
+}
+
+void TMainForm::setPictureName(const QString &fileName)
+{
+    m_ui->Label24->setText(fileName);
+    m_ui->Image15->setAccessibleDescription(fileName);
+}
+
 void TMainForm::chooseLanguage(int index, QAction *item)
 {
     m_languageSource->SetActiveLanguage(index);
     fitLabelsToTheirText();
+    updateAccessibleNames();
     m_ui->Sproget->setText(QString::fromUtf16(kLanguages[index + 1].name));
     for (QAction *each : {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk, m_ui->Svensk})
         each->setChecked(each == item);
@@ -559,7 +624,7 @@ void TMainForm::Billede()
         // Any stamp without a readable picture shows the placeholder under its own name.
         showPicture(u"Ingen.jpg"_s);
     }
-    m_ui->Label24->setText(fileName);
+    setPictureName(fileName);
 }
 
 void TMainForm::SpeedButton1Click()
@@ -574,14 +639,14 @@ void TMainForm::SpeedButton1Click()
         return;
     const QString fileName = pictureFileName();
     PictureFile::copyOver(chosen, QDir(m_picturesFolder).filePath(fileName));
-    m_ui->Label24->setText(fileName);
+    setPictureName(fileName);
     showPicture(fileName);
 }
 
 void TMainForm::SpeedButton5Click()
 {
     showPicture(u"Ingen.jpg"_s);
-    m_ui->Label24->setText(u"Ingen.jpg"_s);
+    setPictureName(u"Ingen.jpg"_s);
 }
 
 void TMainForm::DBNavigator1Click(TNavigateBtn button)

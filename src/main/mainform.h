@@ -103,6 +103,10 @@ private:
     void setActivePage(QWidget *page);
     void chooseLanguage(int index, QAction *item);
     void fitLabelsToTheirText();
+    // What a screen reader says for each control: the caption beside it, in the language shown.
+    void updateAccessibleNames();
+    // The picture's file name under the picture, and in its description for a screen reader.
+    void setPictureName(const QString &fileName);
     QString pictureFileName() const;
     void showPicture(const QString &fileName);
     void selectionChosen(TDBLookupComboBox *list, const QString &fieldName);

@@ -7,6 +7,7 @@ albumino_packages=(
     fonts-dejavu-core fonts-liberation
     xvfb xauth xdotool imagemagick poppler-utils
     desktop-file-utils appstream
+    dbus at-spi2-core python3-pyatspi
 )
 
 albumino_install_missing() {

@@ -326,6 +326,7 @@ void TMainForm::FormShow()
     }
     fitLabelsToTheirText();
     dm.OpenTables();
+    updateAccessibleNames();
     const int language = m_languageSource->ActiveLanguage();
     if (dm.FrimTable->RecordCount() == 0)
         Messages::showInformation(firstRunMessage(language));
@@ -336,7 +337,6 @@ void TMainForm::FormShow()
     m_ui->Help1->setStatusTip(QDir(QCoreApplication::applicationDirPath())
                                   .filePath(QString::fromUtf16(settings.helpPath)));
     setWindowTitle(QString::fromUtf16(settings.caption));
-    updateAccessibleNames();
 }
 
 bool TMainForm::FormClose()

@@ -287,11 +287,17 @@ struct SqlWriter
         switch (node->kind) {
         case Node::Kind::And:
         case Node::Kind::Or: {
-            // Parameters are appended in text order: left side first.
-            const QString left = write(node->left.get());
-            const QString right = write(node->right.get());
+            // A chain of one operator is written flat: SQLite's parser overflows at about a
+            // hundred open parentheses. Parameters are appended in text order.
+            std::vector<const Node *> rights;
+            const Node *leftmost = node;
+            for (; leftmost->kind == node->kind; leftmost = leftmost->left.get())
+                rights.push_back(leftmost->right.get());
             const QString op = node->kind == Node::Kind::And ? u" AND "_s : u" OR "_s;
-            return u'(' + left + op + right + u')';
+            QString sql = u'(' + write(leftmost);
+            for (auto it = rights.rbegin(); it != rights.rend(); ++it)
+                sql += op + write(*it);
+            return sql + u')';
         }
         case Node::Kind::Not:
             return u"(NOT "_s + write(node->left.get()) + u')';

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: run.sh [jpeg|language] [SECONDS]
+# Usage: run.sh [jpeg|language|filter|formshape] [SECONDS]
 # Builds a libFuzzer target (default jpeg) into build-fuzz/ and runs it for SECONDS (default
 # 600) in one process, starting from its seed corpus. Crash, timeout and out-of-memory inputs
 # are left in the target's findings folder; the fuzzer stops at the first.
@@ -27,8 +27,24 @@ language)
     # Language files are small; longer inputs only slow the quadratic key look-ups down.
     max_len=4096
     ;;
+filter)
+    seeds=$here/corpus-filter corpus=$build/corpus-filter
+    findings=$build/findings-filter log=$build/fuzz-filter.log
+    # Filters are typed by hand; 4 KB still holds chains and nestings past the parser's limits.
+    max_len=4096
+    ;;
+formshape)
+    # Someone else's target: taken only once its source is there.
+    if ! [ -f "$here/fuzz_formshape.cpp" ]; then
+        echo "$0: there is no $here/fuzz_formshape.cpp" >&2
+        exit 2
+    fi
+    seeds=$here/corpus-formshape corpus=$build/corpus-formshape
+    findings=$build/findings-formshape log=$build/fuzz-formshape.log
+    max_len=4096
+    ;;
 *)
-    echo "usage: $0 [jpeg|language] [SECONDS]" >&2
+    echo "usage: $0 [jpeg|language|filter|formshape] [SECONDS]" >&2
     exit 2
     ;;
 esac
@@ -45,9 +61,13 @@ cmake --build "$build" --target "fuzz_$target"
 
 # The seeds stay untouched; the fuzzer adds what it finds to a working copy.
 mkdir -p "$corpus" "$findings"
-cp "$seeds"/* "$corpus/"
+if [ -d "$seeds" ]; then
+    cp "$seeds"/* "$corpus/"
+fi
 
-if [ "$target" = jpeg ]; then
+rm -f "$dict"
+case $target in
+jpeg)
     # JPEG markers and tags, for mutations that the decoder's own branches cannot guide: the
     # system libjpeg is not instrumented, so the coverage seen is that of jpegimage.cpp alone.
     cat >"$dict" <<'DICT'
@@ -71,7 +91,8 @@ com="\xff\xfe"
 jfif="JFIF\x00"
 adobe="Adobe"
 DICT
-else
+    ;;
+language)
     # The file's punctuation and the value escapes, so that mutations build whole lines.
     cat >"$dict" <<'DICT'
 crlf="\x0d\x0a"
@@ -93,12 +114,53 @@ euro="\x80"
 caption=".Caption="
 hints=".Hints="
 DICT
+    ;;
+filter)
+    # The words, operators and quoting of the language and the target's field names.
+    cat >"$dict" <<'DICT'
+and=" and "
+or=" or "
+not="not "
+and_upper=" AND "
+or_upper=" OR "
+eq="="
+ne="<>"
+lt="<"
+le="<="
+gt=">"
+ge=">="
+open="("
+close=")"
+quote="'"
+quotes="''"
+bracket_open="["
+bracket_close="]"
+land="Land"
+katalog="Katalog"
+nr="Nr"
+aarstal="Aarstal"
+pris="Pris"
+datum="[Geb. Datum]"
+groesse="Gr\xc3\xb6\xc3\x9fe"
+zoll="[Zoll\x22Ma\xc3\x9f]"
+select="Select"
+id="_id"
+ivoire="'C\xc3\xb4te d''Ivoire'"
+fraction=".5"
+decimal="1.25"
+huge="99999999999999999999"
+DICT
+    ;;
+esac
+dict_option=()
+if [ -f "$dict" ]; then
+    dict_option=(-dict="$dict")
 fi
 
 set +e
 "$build/fuzz_$target" "$corpus" \
     -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
-    -dict="$dict" -print_final_stats=1 -artifact_prefix="$findings/" \
+    "${dict_option[@]}" -print_final_stats=1 -artifact_prefix="$findings/" \
     2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e

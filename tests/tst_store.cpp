@@ -270,6 +270,10 @@ private Q_SLOTS:
         QTest::newRow("dangling and") << "Land = 'Danmark' AND" << -1;
         QTest::newRow("semicolon") << "Land = 'Danmark'; DROP TABLE Tmb_Mark" << -1;
         QTest::newRow("double quotes") << "Land = \"Danmark\"" << -1;
+        // Found by fuzzing: a long chain was written with a parenthesis per operator, deeper
+        // than SQLite's parser goes.
+        QStringList chain(300, u"Land = 'Norge'"_s);
+        QTest::newRow("a chain of 300 conditions") << chain.join(u" OR "_s) << 1;
     }
 
     void filterTexts()

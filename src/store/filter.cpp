@@ -178,18 +178,29 @@ private:
         return left;
     }
 
+    void enter()
+    {
+        if (++m_nesting > maxNesting)
+            fail(QStringLiteral("nested too deeply"));
+    }
+
     std::unique_ptr<Node> parseNot()
     {
         if (isKeyword("not")) {
+            enter();
             advance();
-            return binary(Node::Kind::Not, parseNot(), nullptr);
+            auto node = binary(Node::Kind::Not, parseNot(), nullptr);
+            --m_nesting;
+            return node;
         }
         if (m_token.kind == Token::Kind::Open) {
+            enter();
             advance();
             auto inner = parseOr();
             if (m_token.kind != Token::Kind::Close)
                 fail(QStringLiteral("missing ')'"));
             advance();
+            --m_nesting;
             return inner;
         }
         auto left = parseOperand();
@@ -197,6 +208,8 @@ private:
             fail(m_token.kind == Token::Kind::End
                      ? QStringLiteral("missing comparison")
                      : QStringLiteral("unexpected '%1'").arg(m_token.text));
+        if (++m_comparisons > maxComparisons)
+            fail(QStringLiteral("too many comparisons"));
         const QString op = m_token.text;
         advance();
         auto node = binary(Node::Kind::Compare, std::move(left), parseOperand());
@@ -241,10 +254,17 @@ private:
         return node;
     }
 
+    // SQLite's parser overflows at about a hundred open parentheses and refuses expressions
+    // over a thousand deep; an accepted filter stays well below both.
+    static constexpr int maxNesting = 10;
+    static constexpr int maxComparisons = 500;
+
     QString m_text;
     QString m_context;
     qsizetype m_pos = 0;
     Token m_token;
+    int m_nesting = 0;
+    int m_comparisons = 0;
 };
 
 void collectFields(const Node *node, QStringList &names)

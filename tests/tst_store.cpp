@@ -274,6 +274,12 @@ private Q_SLOTS:
         // than SQLite's parser goes.
         QStringList chain(300, u"Land = 'Norge'"_s);
         QTest::newRow("a chain of 300 conditions") << chain.join(u" OR "_s) << 1;
+        // Nesting deep enough to exhaust the stack is refused, not followed.
+        QTest::newRow("nested too deeply")
+            << QString(u"NOT "_s.repeated(5000) + u"Land = 'Norge'"_s) << -1;
+        QTest::newRow("parentheses too deep")
+            << QString(u"("_s.repeated(5000) + u"Land = 'Norge'"_s + u")"_s.repeated(5000))
+            << -1;
     }
 
     void filterTexts()

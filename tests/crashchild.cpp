@@ -10,6 +10,7 @@
 //
 // Usage: albumino_crash_child FOLDER SEED
 
+#include "crashvalues.h"
 #include "databaseerror.h"
 #include "dm.h"
 
@@ -223,21 +224,6 @@ private:
 
     static std::pair<QString, QString> same(const QString &text) { return {text, text}; }
 
-    // The value's text as the parent reads it from the file.
-    static QString stored(const QVariant &value)
-    {
-        if (value.isNull())
-            return {};
-        switch (value.typeId()) {
-        case QMetaType::Double:
-            return QString::number(value.toDouble(), 'g', 17);
-        case QMetaType::QByteArray:
-            return QString::fromUtf8(value.toByteArray());
-        default:
-            return value.toString();
-        }
-    }
-
     void addCountry(TDM &dm)
     {
         QString name;
@@ -272,13 +258,13 @@ private:
     {
         emitLine("P " + (num ? QByteArray::number(num) : "new") + valuesLine(expected));
         dm.FrimTable->Post();
-        expected.emplace_back(u"Ialt"_s, stored(dm.FrimTableIalt->Value()));
+        expected.emplace_back(u"Ialt"_s, crashValueText(dm.FrimTableIalt->Value()));
         // The cursor shows the record as saved; it must be the one that was typed.
         const int saved = dm.FrimTableNum->AsInteger();
         if (num && saved != num)
             fatal(u"stamp %1 was saved as %2"_s.arg(num).arg(saved));
         for (const auto &[name, value] : expected) {
-            const QString text = stored(dm.FrimTable->FieldByName(name)->Value());
+            const QString text = crashValueText(dm.FrimTable->FieldByName(name)->Value());
             if (text != value)
                 fatal(u"stamp %1: %2 is '%3' after Post, '%4' was typed"_s.arg(saved).arg(
                     name, text, value));

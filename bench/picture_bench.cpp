@@ -2,6 +2,7 @@
 // decoding and showing it full size in a label inside a scroll area, as the stamp page does.
 // Runs on whatever Qt platform is set (offscreen by default).
 
+#include "benchsupport.h"
 #include "jpegimage.h"
 
 #include <QApplication>
@@ -21,20 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Runs the event loop until it has nothing left to do.
-void waitUntilIdle()
-{
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Without a goal the figure is only a part of another one.
 void report(const char *operation, double ms, double goalMs = 0)

@@ -2,9 +2,9 @@
 // peak memory that takes, painting one page, and the time from the print command until the
 // first page shows in the preview. Offscreen unless QT_QPA_PLATFORM says otherwise.
 
+#include "benchsupport.h"
 #include "collectiongenerator.h"
 #include "dm.h"
-#include "peakmemory.h"
 #include "qrlistform.h"
 #include "reportpreview.h"
 
@@ -23,12 +23,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void report(const char *operation, double value, double goal, const char *unit)
 {

@@ -1,10 +1,10 @@
 // Measures the table engine on a 100,000-stamp collection, side by side with raw SQLite
 // statements on the same files.
 
+#include "benchsupport.h"
 #include "collectiongenerator.h"
 #include "databaseerror.h"
 #include "dm.h"
-#include "peakmemory.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,11 +4,11 @@
 
 #include "ui_mainform.h"
 
+#include "benchsupport.h"
 #include "collectiongenerator.h"
 #include "dm.h"
 #include "mainform.h"
 #include "messages.h"
-#include "peakmemory.h"
 
 #include <sqlite3.h>
 
@@ -27,20 +27,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Runs the event loop until it has nothing left to do.
-void waitUntilIdle()
-{
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Milliseconds of each of `repeat` runs of `work`, the event loop run to idle after each.
 template <typename Work> std::vector<double> timeRuns(int repeat, Work work)

@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
 
 // The most resident memory this process has had, in MB (-1 where /proc cannot tell).
 inline long peakMemoryMegabytes()
@@ -13,4 +18,18 @@ inline long peakMemoryMegabytes()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
     return -1;
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Runs the event loop until it has nothing left to do.
+inline void waitUntilIdle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
 }

@@ -5,7 +5,9 @@
 
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -49,6 +51,31 @@ void addStamps(int count)
         dm.FrimTableKatalog->setAsString(u"Facit"_s);
         dm.FrimTable->Post();
     }
+}
+
+// Every word of a PDF with its box, as pdftotext reads them back.
+struct PrintedWord
+{
+    QString text;
+    QRectF box;
+};
+
+std::vector<PrintedWord> wordsOf(const QString &pdfFile)
+{
+    QProcess reader;
+    reader.start(u"pdftotext"_s, {u"-bbox-layout"_s, pdfFile, u"-"_s});
+    if (!reader.waitForFinished(30000))
+        return {};
+    const QString html = QString::fromUtf8(reader.readAllStandardOutput());
+    static const QRegularExpression word(
+        uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"_s);
+    std::vector<PrintedWord> words;
+    for (const QRegularExpressionMatch &match : word.globalMatch(html)) {
+        const QPointF topLeft(match.captured(1).toDouble(), match.captured(2).toDouble());
+        const QPointF bottomRight(match.captured(3).toDouble(), match.captured(4).toDouble());
+        words.push_back({match.captured(5), QRectF(topLeft, bottomRight)});
+    }
+    return words;
 }
 
 } // namespace
@@ -224,6 +251,47 @@ private Q_SLOTS:
         for (const QString &expected : {u"Albumino"_s, u"Alle lande"_s, u"Katalognr."_s, u"AFA 3"_s,
                                         u"Side 1"_s, u"kr 5,00"_s})
             QVERIFY2(printed.contains(expected), qPrintable(expected + u"\n"_s + printed));
+    }
+
+    void longTextsKeepToTheirBoxes()
+    {
+        // Texts longer than their columns wrap; a second line has no room in the row and
+        // must not be printed over the first.
+        makeCollection(768, 1024, -1);
+        {
+            TDM dm;
+            dm.OpenTables();
+            dm.FrimTable->Append();
+            dm.FrimTableKatalog->setAsString(u"Facit Special"_s);
+            dm.FrimTableSerie->setAsString(u"Fyrtårn (nytryk)"_s);
+            dm.FrimTable->FieldByName(u"Paalydende"_s)->setAsString(u"1 krona"_s);
+            dm.FrimTable->FieldByName(u"Motiv"_s)->setAsString(u"Skibe og fyrtårne"_s);
+            dm.FrimTable->FieldByName(u"Anskaffet"_s)->setAsString(u"Auktion 12"_s);
+            dm.FrimTable->FieldByName(u"Takning"_s)->setAsString(u"Kamtakket 12 3/4"_s);
+            dm.FrimTable->Post();
+        }
+        Program program;
+        const Report::Document document = printFrom(program.window);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(u"long.pdf"_s);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        document.print(printer);
+        const std::vector<PrintedWord> words = wordsOf(u"long.pdf"_s);
+        QVERIFY(!words.empty());
+        const auto printed = [&](const QString &text) {
+            return std::any_of(words.begin(), words.end(),
+                               [&](const PrintedWord &word) { return word.text == text; });
+        };
+        QVERIFY(printed(u"Fyrtårn"_s));
+        QVERIFY(printed(u"Side"_s));
+        for (size_t i = 0; i < words.size(); ++i)
+            for (size_t j = i + 1; j < words.size(); ++j) {
+                const QRectF overlap = words[i].box.intersected(words[j].box);
+                QVERIFY2(overlap.width() < 0.5 || overlap.height() < 0.5,
+                         qPrintable(words[i].text + u" overlaps "_s + words[j].text));
+            }
     }
 };
 

@@ -184,19 +184,22 @@ void Document::paint(int page, QPainter &painter) const
             lines.setTextOption(option);
             lines.beginLayout();
             double height = 0;
+            int fitting = 0;
             for (QTextLine line = lines.createLine(); line.isValid(); line = lines.createLine()) {
                 line.setLineWidth(box.width());
-                if (height + line.height() > box.height() + 0.5 && height > 0) {
-                    line.setNumColumns(0);
+                if (height + line.height() > box.height() + 0.5 && height > 0)
                     break;
-                }
                 line.setPosition(QPointF(0, height));
                 height += line.height();
+                ++fitting;
             }
             lines.endLayout();
+            // Only the lines that fit are drawn: the one that did not is still in the layout,
+            // at the top of the box.
             painter.save();
             painter.setClipRect(box);
-            lines.draw(&painter, box.topLeft());
+            for (int i = 0; i < fitting; ++i)
+                lines.lineAt(i).draw(&painter, box.topLeft());
             painter.restore();
         }
     }

@@ -20,7 +20,6 @@ int main(int argc, char *argv[])
     QFont::insertSubstitution(u"Times New Roman"_s, u"Liberation Serif"_s);
 
     QApplication::setApplicationName(u"Albumino"_s);
-    QApplication::setApplicationDisplayName(u"Albumino"_s);
 
     // A second start brings the running copy to the front and ends here, before it opens a
     // table or shows a window, so the guard comes before the splash. The main window owns it.

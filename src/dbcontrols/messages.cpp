@@ -24,9 +24,16 @@ QWidget *activeParent()
     return QApplication::activeWindow();
 }
 
+// The program's messages break their lines with LF followed by CR; Qt would break at each of
+// the two, so the pair is shown as one break.
+QString shownText(QString text)
+{
+    return text.replace(u"\n\r"_s, u"\n"_s);
+}
+
 void showBox(QMessageBox::Icon icon, const QString &caption, const QString &text)
 {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, activeParent());
+    QMessageBox box(icon, caption, shownText(text), QMessageBox::Ok, activeParent());
     box.button(QMessageBox::Ok)->setText(u"OK"_s);
     box.exec();
 }
@@ -117,8 +124,8 @@ void openDocument(const QString &pathOrAddress)
         hook()(request);
         return;
     }
-    const QUrl url = pathOrAddress.contains(u"://"_s) ? QUrl(pathOrAddress)
-                                                     : QUrl::fromLocalFile(pathOrAddress);
+    const QUrl url =
+        pathOrAddress.contains(u"://"_s) ? QUrl(pathOrAddress) : QUrl::fromLocalFile(pathOrAddress);
     QDesktopServices::openUrl(url);
 }
 

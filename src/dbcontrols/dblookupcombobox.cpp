@@ -5,14 +5,25 @@
 #include "table.h"
 
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 TDBLookupComboBox::TDBLookupComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     setMaxVisibleItems(12);
+    // The wheel neither takes the focus nor changes the value (see wheelEvent).
+    setFocusPolicy(Qt::StrongFocus);
     m_data.onDataChange = [this] { showValue(); };
     m_list.onDataChange = [this] { reloadList(); };
     connect(this, &QComboBox::activated, this, [this](int index) { userChose(index); });
+}
+
+void TDBLookupComboBox::wheelEvent(QWheelEvent *event)
+{
+    // A closed list changes its value only when the user chooses, steps with the arrow keys
+    // or types: a wheel passing over it must not rewrite a stamp or filter the overview.
+    // The parent gets the event, so a scrolling page still scrolls.
+    event->ignore();
 }
 
 void TDBLookupComboBox::setDataField(const QString &name)

@@ -39,6 +39,7 @@ public:
     void setDataSource(TDataSource *source);
     void setListSource(TDataSource *source);
     void bindSources(const SourceResolver &resolve) override;
+    TDataSource *editedDataSource() const override { return m_data.DataSource(); }
 
     QString KeyValue() const { return m_keyValue; }
     void setKeyValue(const QString &value);
@@ -48,6 +49,9 @@ public:
     bool choose(const QString &entry);
 
     std::function<void(TDBLookupComboBox &)> OnClick;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void reloadList();

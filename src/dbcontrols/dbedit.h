@@ -23,6 +23,7 @@ public:
     void setDataField(const QString &name);
     void setDataSource(TDataSource *source);
     TDataSource *DataSource() const { return m_link.DataSource(); }
+    TDataSource *editedDataSource() const override { return m_link.DataSource(); }
     TField *Field() const { return m_link.Field(); }
     void bindSources(const SourceResolver &resolve) override;
 

@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "table.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -131,6 +132,8 @@ void TTableModel::dataEvent(TDataEvent event, TField *)
 {
     switch (event) {
     case TDataEvent::UpdateRecord:
+        if (onUpdateRecord)
+            onUpdateRecord();
         return;
     case TDataEvent::FieldChanged:
     case TDataEvent::RecordChanged: {
@@ -170,7 +173,10 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TTableModel(
                     QAbstractItemView::SelectedClicked);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // No empty band right of the columns: the last one takes the rest of the width.
+    horizontalHeader()->setStretchLastSection(true);
     m_model->onCurrentChanged = [this] { followCursor(); };
+    m_model->onUpdateRecord = [this] { commitOpenEditor(); };
 }
 
 QStringList TDBGrid::columnTexts() const
@@ -254,6 +260,53 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
         followCursor();
 }
 
+bool TDBGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    // The click before a double-click asks for an editor after the double-click interval,
+    // when the double-click has already been handled.
+    if (m_doubleClicked && trigger == AllEditTriggers && !event)
+        return false;
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    // Typing into a cell puts the record into edit at once, so a save or a close that
+    // comes while the editor is open takes its text along.
+    if (TTable *table = m_model->table(); table && table->State() == TDataSetState::Browse)
+        runHandler([&] { table->Edit(); });
+    return true;
+}
+
+void TDBGrid::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex()))
+        commitData(editor);
+}
+
+void TDBGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    // A new row that was left unchanged is dropped when the focus goes to another control
+    // (not into the grid's own cell editor, and not when the whole window loses it).
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return;
+    // Nor when it goes to a control that edits the same record, as the focus does when a
+    // new country is started in its name edit.
+    TTable *table = m_model->table();
+    if (!table || table->State() != TDataSetState::Insert || table->Modified())
+        return;
+    for (QWidget *focus = QApplication::focusWidget(); focus; focus = focus->parentWidget()) {
+        if (focus == this)
+            return;
+        const auto *control = dynamic_cast<const TDataAware *>(focus);
+        if (control && control->editedDataSource() &&
+            control->editedDataSource()->DataSet() == table)
+            return;
+    }
+    runHandler([&] { table->Cancel(); });
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
     // A key the cell editor passed on is reported when the editor closes, after its text
@@ -297,9 +350,16 @@ void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hi
     }
 }
 
+void TDBGrid::mousePressEvent(QMouseEvent *event)
+{
+    m_doubleClicked = false;
+    QTableView::mousePressEvent(event);
+}
+
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (OnDblClick) {
+        m_doubleClicked = true;
         runHandler([this] { OnDblClick(*this); });
         return;
     }

@@ -44,6 +44,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     std::function<void()> onCurrentChanged;
+    // The table asks for the text still in the controls before it saves.
+    std::function<void()> onUpdateRecord;
 
 protected:
     void dataEvent(TDataEvent event, TField *field) override;
@@ -90,15 +92,22 @@ public:
     std::function<void(TDBGrid &, QKeyEvent &)> OnKeyDown;
 
 protected:
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void followCursor();
+    void commitOpenEditor();
 
     TTableModel *m_model;
     QString m_sourceName;
     bool m_following = false;
+    // Set by a double-click until the next press: the click before it must not open an
+    // editor late.
+    bool m_doubleClicked = false;
 };

@@ -24,6 +24,7 @@ public:
     bool wantTabs() const { return !tabChangesFocus(); }
     void setWantTabs(bool want) { setTabChangesFocus(!want); }
     void setDataSource(TDataSource *source);
+    TDataSource *editedDataSource() const override { return m_link.DataSource(); }
     void bindSources(const SourceResolver &resolve) override;
 
 protected:

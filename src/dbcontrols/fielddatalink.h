@@ -41,6 +41,8 @@ public:
     virtual ~TDataAware() = default;
     using SourceResolver = std::function<TDataSource *(const QString &name)>;
     virtual void bindSources(const SourceResolver &resolve) = 0;
+    // The source whose current record the control edits, if it edits one.
+    virtual TDataSource *editedDataSource() const { return nullptr; }
 };
 
 class QObject;

@@ -1035,6 +1035,9 @@ void TTable::startInsert(int position)
     dataEvent(TDataEvent::DataSetChanged);
     if (AfterInsert)
         AfterInsert(*this);
+    // What the insert handlers filled in is the new record's starting point, not a change:
+    // a record nobody has typed into is dropped, not saved, when the cursor leaves it.
+    m_modified = false;
 }
 
 void TTable::Insert()

@@ -35,6 +35,8 @@ void TDBText::showField()
 {
     const TField *field = m_link.Field();
     setText(field ? field->DisplayText() : QString());
+    // A screen reader names the text by the caption beside it; the value is its description.
+    setAccessibleDescription(text());
     if (!m_autoSize)
         return;
     // A left-aligned text takes just its size; a centred or right-aligned one only grows, so

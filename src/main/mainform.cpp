@@ -278,7 +278,14 @@ void TMainForm::focusEdit(const QString &editName)
 
 void TMainForm::setStampCountText(const QString &text)
 {
-    m_ui->Label35->setText(text);
+    showValue(m_ui->Label35, text);
+}
+
+void TMainForm::showValue(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    // A screen reader names the value by its caption; the value itself is the description.
+    label->setAccessibleDescription(text);
 }
 
 QString TMainForm::statusText() const
@@ -297,6 +304,9 @@ void TMainForm::FormCreate()
     // resizer's snapshot is taken of the window as it then stands.
     WindowPresence::ApplySystemFont(*this);
     WindowPresence::HideApplicationButton(*this);
+    // The labels fit their texts before the snapshot, so that the snapshot size gives back
+    // exactly the layout that the window opened with.
+    fitLabelsToTheirText();
     m_resizer = new TFormResizer(this);
     m_resizer->setObjectName(u"FormResizer1"_s);
     m_resizer->ResizeFonts = true;
@@ -307,22 +317,17 @@ void TMainForm::FormShow()
 {
     TDM &dm = *m_dm;
     dm.ConfigTable->Open();
-    // The stored size is the outer size, frame included.
-    const QSize frame = frameGeometry().size() - size();
-    resize(width(), dm.ConfigTable->FieldByName(u"Hojde"_s)->AsInteger() - frame.height());
-    resize(dm.ConfigTable->FieldByName(u"Bredde"_s)->AsInteger() - frame.width(), height());
-    if (const QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    // A stored language that does not exist is reported; the start goes on in Danish and
-    // the next close stores a valid index.
+    m_restoredOuterSize = QSize(dm.ConfigTable->FieldByName(u"Bredde"_s)->AsInteger(),
+                                dm.ConfigTable->FieldByName(u"Hojde"_s)->AsInteger());
+    restoreOuterSize();
+    // A language that cannot be set is reported and the start goes on with the designed
+    // texts. An index that does not exist leaves Danish active, so the next close stores a
+    // valid one; a language whose file cannot be read stays the active index, so the
+    // collector's choice is kept and tried again at the next start.
     try {
         m_languageSource->SetActiveLanguage(dm.ConfigTable->FieldByName(u"Sprog"_s)->AsInteger());
     } catch (const EQLocalError &error) {
         Messages::showError(QString::fromUtf8(error.what()));
-        m_languageSource->SetActiveLanguage(-1);
     }
     fitLabelsToTheirText();
     dm.OpenTables();
@@ -333,7 +338,8 @@ void TMainForm::FormShow()
     const LanguageSettings &settings = kLanguages[language + 1];
     m_ui->Sproget->setText(QString::fromUtf16(settings.name));
     QAction *items[] = {m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
-    (language < 0 ? m_ui->Dansk : items[language])->setChecked(true);
+    m_languageMark = language < 0 ? m_ui->Dansk : items[language];
+    m_languageMark->setChecked(true);
     m_ui->Help1->setStatusTip(QDir(QCoreApplication::applicationDirPath())
                                   .filePath(QString::fromUtf16(settings.helpPath)));
     setWindowTitle(QString::fromUtf16(settings.caption));
@@ -344,9 +350,11 @@ bool TMainForm::FormClose()
     if (!m_dm)
         return true;
     TDM &dm = *m_dm;
-    // A country or stamp still being edited is saved, so nothing typed is lost; if the save
-    // fails the window stays open with the record in edit.
-    for (TTable *table : {dm.FrimTable, dm.LandTable})
+    // A record still being edited in any table is saved, so nothing typed is lost; one that
+    // was inserted and never touched is dropped. If a save fails the window stays open with
+    // the record in edit.
+    for (TTable *table : {dm.FrimTable, dm.FrimAllTable, dm.LandTable, dm.KataTable, dm.SerieTable,
+                          dm.FarveTable, dm.ArtTable, dm.TypeTable, dm.KvalitetTable})
         if (table->Active())
             table->CheckBrowseMode();
     if (!dm.ConfigTable->Active())
@@ -358,6 +366,26 @@ bool TMainForm::FormClose()
     dm.ConfigTable->Post();
     dm.ConfigTable->Close();
     return true;
+}
+
+void TMainForm::restoreOuterSize()
+{
+    // The stored size is the outer size, frame included, as the close stores it. A window
+    // manager frames the window only after it is shown, so the size is set again once the
+    // frame is known. A size larger than the screen is made to fit it, title bar included.
+    const QSize frame = frameGeometry().size() - size();
+    QSize outer = m_restoredOuterSize;
+    if (!frame.isNull())
+        m_restoredOuterSize = QSize();
+    const QScreen *screen = this->screen();
+    if (screen)
+        outer = outer.boundedTo(screen->availableGeometry().size());
+    resize(outer - frame);
+    if (screen) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(screen->availableGeometry().center());
+        move(placed.topLeft());
+    }
 }
 
 void TMainForm::setActivePage(QWidget *page)
@@ -409,27 +437,38 @@ void TMainForm::DBGrid2DblClick()
     Beregn();
 }
 
+bool TMainForm::sizesToItsText(const QLabel *label) const
+{
+    // Data texts size themselves; pictures, the title panel's caption and the labels that
+    // the design gives a fixed box (the totals) do not.
+    const QVariant autoSize = label->property("AutoSize");
+    return !label->inherits("TDBText") && label->pixmap().isNull() &&
+           label != m_ui->Panel1Caption && (!autoSize.isValid() || autoSize.toBool());
+}
+
+void TMainForm::fitLabelToItsText(QLabel *label)
+{
+    // The label takes the width of its text in its present font, anchored to its designed
+    // box at the window's present size: a right-aligned label keeps that box's right edge, a
+    // centred one its centre, any other its left edge. So a translated caption or a larger
+    // font gets its room, and the label never creeps over the control beside it.
+    const QRect scaled = m_resizer ? m_resizer->scaledBounds(label) : QRect();
+    const QRect anchor = scaled.isNull() ? label->geometry() : scaled;
+    const int width = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    const Qt::Alignment alignment = label->alignment();
+    int left = anchor.left();
+    if (alignment & Qt::AlignRight)
+        left = anchor.right() + 1 - width;
+    else if (alignment & Qt::AlignHCenter)
+        left = anchor.left() + (anchor.width() - width) / 2;
+    label->setGeometry(std::max(0, left), label->y(), width, label->height());
+}
+
 void TMainForm::fitLabelsToTheirText()
 {
-    // A translated caption or a larger font may need more room than the design gave: the
-    // label grows as a label that sizes itself to its text, keeping its right edge when it is
-    // right-aligned and its centre when it is centred.
-    for (QLabel *label : findChildren<QLabel *>()) {
-        const Qt::Alignment alignment = label->alignment();
-        if (label->inherits("TDBText") || !label->pixmap().isNull() || label == m_ui->Panel1Caption)
-            continue;
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
-        if (needed <= label->width())
-            continue;
-        QRect bounds = label->geometry();
-        if (alignment & Qt::AlignRight)
-            bounds.setLeft(std::max(0, bounds.right() + 1 - needed));
-        else if (alignment & Qt::AlignHCenter)
-            bounds.adjust(-(needed - bounds.width()) / 2, 0, (needed - bounds.width() + 1) / 2, 0);
-        else
-            bounds.setWidth(needed);
-        label->setGeometry(bounds);
-    }
+    for (QLabel *label : findChildren<QLabel *>())
+        if (sizesToItsText(label))
+            fitLabelToItsText(label);
 }
 
 void TMainForm::updateAccessibleNames()
@@ -483,6 +522,8 @@ void TMainForm::updateAccessibleNames()
              {ui.Label25, ui.DBEdit16}, {ui.Label30, ui.DBEdit23}, {ui.Label32, ui.DBEdit24}})
         control->setAccessibleName(caption(label) + u", "_s + values);
     ui.Label34->setAccessibleName(values);
+    for (QLabel *value : {ui.Label31, ui.Label34, ui.Label35})
+        value->setAccessibleDescription(value->text());
     ui.DBEdit1->setAccessibleName(ui.DBGrid2->model()->headerData(0, Qt::Horizontal).toString());
     ui.DBGrid2->setAccessibleName(ui.PageControl1->tabText(0).remove(u'&'));
     ui.DBGrid1->setAccessibleName(ui.PageControl1->tabText(2).remove(u'&'));
@@ -491,16 +532,27 @@ void TMainForm::updateAccessibleNames()
 void TMainForm::setPictureName(const QString &fileName)
 {
     m_ui->Label24->setText(fileName);
+    fitLabelToItsText(m_ui->Label24);
     m_ui->Image15->setAccessibleDescription(fileName);
 }
 
 void TMainForm::chooseLanguage(int index, QAction *item)
 {
-    m_languageSource->SetActiveLanguage(index);
+    QAction *const languageItems[] = {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk,
+                                      m_ui->Svensk};
+    try {
+        m_languageSource->SetActiveLanguage(index);
+    } catch (...) {
+        // The menu has already toggled the chosen item; the marks stay as they were.
+        for (QAction *each : languageItems)
+            each->setChecked(each == m_languageMark);
+        throw;
+    }
     fitLabelsToTheirText();
     updateAccessibleNames();
     m_ui->Sproget->setText(QString::fromUtf16(kLanguages[index + 1].name));
-    for (QAction *each : {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk, m_ui->Svensk})
+    m_languageMark = item;
+    for (QAction *each : languageItems)
         each->setChecked(each == item);
 }
 
@@ -594,7 +646,7 @@ void TMainForm::FormResize()
     if (!m_resizer)
         return;
     m_resizer->ResizeAll();
-    // Fonts grow with the window, label widths do not: a label grows to its text.
+    // Fonts follow the window's height, label widths follow their texts.
     fitLabelsToTheirText();
 }
 
@@ -669,8 +721,8 @@ void TMainForm::Beregn()
     stamps.First();
     const double sum = sumOfTotals(stamps);
     stamps.First();
-    m_ui->Label31->setText(formatTotal(sum));
-    m_ui->Label34->setText(formatTotal(sum));
+    showValue(m_ui->Label31, formatTotal(sum));
+    showValue(m_ui->Label34, formatTotal(sum));
 }
 
 void TMainForm::BeregnAll()
@@ -679,7 +731,7 @@ void TMainForm::BeregnAll()
     TTable &stamps = *m_dm->FrimAllTable;
     stamps.First();
     const double sum = sumOfTotals(stamps);
-    m_ui->Label31->setText(formatTotal(sum));
+    showValue(m_ui->Label31, formatTotal(sum));
 }
 
 void TMainForm::clearSelectionLists(const TDBLookupComboBox *except)
@@ -757,6 +809,16 @@ void TMainForm::RadioButton4Click()
     m_dm->FrimAllTable->setIndexName(u"IndexArt"_s);
 }
 
+bool TMainForm::event(QEvent *event)
+{
+    // The status bar says what its writers last set. Menu items and controls would show
+    // their status tips there when the pointer passes; the help item's tip is the help
+    // page's path, which the user is never shown.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -774,6 +836,14 @@ void TMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+void TMainForm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager has framed the window: the stored size is the frame's.
+    if (m_restoredOuterSize.isValid() && frameGeometry().size() != size())
+        restoreOuterSize();
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)

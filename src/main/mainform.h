@@ -17,6 +17,7 @@ class TFormResizer;
 class TDBGrid;
 class TDBLookupComboBox;
 class QAction;
+class QLabel;
 class QRadioButton;
 enum class TNavigateBtn;
 
@@ -95,14 +96,21 @@ public:
     void RadioButton4Click();
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void restoreOuterSize();
     void setActivePage(QWidget *page);
     void chooseLanguage(int index, QAction *item);
+    bool sizesToItsText(const QLabel *label) const;
+    void fitLabelToItsText(QLabel *label);
     void fitLabelsToTheirText();
+    // A total or count: its text, also for a screen reader.
+    void showValue(QLabel *label, const QString &text);
     // What a screen reader says for each control: the caption beside it, in the language shown.
     void updateAccessibleNames();
     // The picture's file name under the picture, and in its description for a screen reader.
@@ -118,6 +126,10 @@ private:
     TQFormLocalizer *m_localizer;
     TAboutBox *m_aboutBox;
     TFormResizer *m_resizer = nullptr;
+    // The stored outer size, until the window manager's frame is known.
+    QSize m_restoredOuterSize;
+    // The language item that carries the check mark; none until the window is first shown.
+    QAction *m_languageMark = nullptr;
     QString m_picturesFolder;
     bool m_shown = false;
     bool m_settingPage = false;

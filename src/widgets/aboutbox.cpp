@@ -104,6 +104,13 @@ void TAboutWnd::FormCreate()
     m_ui->lblVersion->setText(version);
     m_ui->lblVersion->adjustSize();
     m_ui->lblVersionInfo->setVisible(!version.isEmpty());
+    // "Version:" takes the width of its text; the version keeps a space's distance from it.
+    QLabel *caption = m_ui->lblVersionInfo;
+    caption->adjustSize();
+    const int after =
+        caption->x() + caption->width() + caption->fontMetrics().horizontalAdvance(u' ');
+    if (m_ui->lblVersion->x() < after)
+        m_ui->lblVersion->move(after, m_ui->lblVersion->y());
 }
 
 const QStringList &TAboutWnd::systemInformationPrograms()

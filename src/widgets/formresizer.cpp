@@ -182,29 +182,23 @@ void TSingleResizer::ResizeControl(double curHeight, double curWidth, double hei
     int height = control->height();
     const bool scaleFont = HasFont && ResizeFonts;
 
+    const QRect scaled = scaledBounds(curHeight, curWidth, heightRatio, widthRatio);
+    if (ResizeHeight)
+        height = scaled.height();
+    if (ResizeLeft)
+        left = scaled.x();
+    if (ResizeTop)
+        top = scaled.y();
+    if (ResizeWidth)
+        width = scaled.width();
+
     if (curHeight == OrigParentHeight && curWidth == OrigParentWidth) {
-        if (ResizeHeight)
-            height = OrigHeight;
-        if (ResizeLeft)
-            left = OrigLeft;
-        if (ResizeTop)
-            top = OrigTop;
-        if (ResizeWidth)
-            width = OrigWidth;
         if (scaleFont)
             setFontSize(control, OrigFontSize);
         control->setGeometry(left, top, width, height);
         return;
     }
 
-    if (ResizeHeight)
-        height = roundHalfEven(OrigHeight * heightRatio);
-    if (ResizeWidth)
-        width = roundHalfEven(OrigWidth * widthRatio);
-    if (ResizeLeft)
-        left = roundHalfEven(OrigLeft * widthRatio);
-    if (ResizeTop)
-        top = roundHalfEven(OrigTop * heightRatio);
     if (scaleFont) {
         int size = roundHalfEven(OrigFontSize * heightRatio);
         if (size > MaxFontSize)
@@ -228,6 +222,15 @@ void TSingleResizer::ResizeControl(double curHeight, double curWidth, double hei
         control->update();
         control->setProperty(kAutoSize, wasAutoSize);
     }
+}
+
+QRect TSingleResizer::scaledBounds(double curHeight, double curWidth, double heightRatio,
+                                   double widthRatio) const
+{
+    if (curHeight == OrigParentHeight && curWidth == OrigParentWidth)
+        return QRect(OrigLeft, OrigTop, OrigWidth, OrigHeight);
+    return QRect(roundHalfEven(OrigLeft * widthRatio), roundHalfEven(OrigTop * heightRatio),
+                 roundHalfEven(OrigWidth * widthRatio), roundHalfEven(OrigHeight * heightRatio));
 }
 
 TFormResizer::TFormResizer(QObject *owner)
@@ -274,15 +277,30 @@ void TFormResizer::ResizeAll()
         if (after.width() < m_origWidth)
             m_owner->resize(m_owner->width() + m_origWidth - after.width(), m_owner->height());
     }
-    const QSize size = outerSize(m_owner);
-    const double curHeight = size.height();
-    const double curWidth = size.width();
-    const double heightRatio = curHeight / m_origHeight;
-    const double widthRatio = curWidth / m_origWidth;
+    const auto [curHeight, curWidth, heightRatio, widthRatio] = currentRatios();
     for (TSingleResizer &record : m_resizers) {
         record.ResizeControl(curHeight, curWidth, heightRatio, widthRatio);
         DoPostResize(this, record.Control.data(), heightRatio, widthRatio);
     }
+}
+
+std::array<double, 4> TFormResizer::currentRatios() const
+{
+    const QSize size = outerSize(m_owner);
+    const double curHeight = size.height();
+    const double curWidth = size.width();
+    return {curHeight, curWidth, curHeight / m_origHeight, curWidth / m_origWidth};
+}
+
+QRect TFormResizer::scaledBounds(const QWidget *control) const
+{
+    if (!m_initialized || m_origHeight <= 0 || m_origWidth <= 0)
+        return {};
+    const auto [curHeight, curWidth, heightRatio, widthRatio] = currentRatios();
+    for (const TSingleResizer &record : m_resizers)
+        if (record.Control == control)
+            return record.scaledBounds(curHeight, curWidth, heightRatio, widthRatio);
+    return {};
 }
 
 void TFormResizer::addLateFrame()

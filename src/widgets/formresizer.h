@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -37,6 +38,10 @@ public:
                    int maxFontSize);
 
     void ResizeControl(double curHeight, double curWidth, double heightRatio, double widthRatio);
+    // The snapshot's bounds at the given size, every dimension scaled whatever the flags;
+    // the snapshot's own bounds at the snapshot size.
+    QRect scaledBounds(double curHeight, double curWidth, double heightRatio,
+                       double widthRatio) const;
 
     // A control that is destroyed leaves its record behind, skipped from then on.
     QPointer<QWidget> Control;
@@ -83,6 +88,10 @@ public:
     // Ignored before the snapshot, which alone gives the ratios a base.
     virtual void ResizeAll();
 
+    // Where the control's snapshot box lies at the owner's present size: the place a label
+    // that sizes itself to its text is anchored to. Null for a control not recorded.
+    QRect scaledBounds(const QWidget *control) const;
+
     int OrigHeight() const { return m_origHeight; }
     int OrigWidth() const { return m_origWidth; }
     const std::vector<TSingleResizer> &Resizers() const { return m_resizers; }
@@ -90,6 +99,8 @@ public:
 
 private:
     void addLateFrame();
+    // (current height, current width, height ratio, width ratio) of the owner now.
+    std::array<double, 4> currentRatios() const;
 
     QWidget *m_owner;
     int m_origHeight = 0;

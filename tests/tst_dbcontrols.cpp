@@ -11,10 +11,12 @@
 #include "tablefile.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -251,6 +253,17 @@ private Q_SLOTS:
         QCOMPARE(clicks, 2);
         m_stamps->Post();
         QCOMPARE(list.Text(), u"Michel"_s);
+
+        // The wheel over the closed list changes nothing.
+        for (const int delta : {120, -120, -120}) {
+            QWheelEvent wheel(QPointF(5, 5), list.mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(&list, &wheel);
+        }
+        QCOMPARE(m_stamps->State(), TDataSetState::Browse);
+        QCOMPARE(list.Text(), u"Michel"_s);
+        QCOMPARE(clicks, 2);
     }
 
     void unboundPickListHoldsAKey()
@@ -324,6 +337,63 @@ private Q_SLOTS:
         QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
                            grid.visualRect(model->index(0, 0)).center());
         QCOMPARE(doubleClicks, 1);
+    }
+
+    void gridEditorsAndNewRows()
+    {
+        addStamp(u"AFA"_s, 1950);
+        addStamp(u"Facit"_s, 1951);
+        QWidget window;
+        auto *grid = new TDBGrid(&window);
+        grid->setGeometry(0, 0, 400, 200);
+        grid->setDataSource(m_stampSource.get());
+        grid->setColumns({{u"Katalog"_s, QString(), 80}});
+        auto *edit = new TDBEdit(&window);
+        edit->setGeometry(0, 210, 100, 24);
+        edit->setDataField(u"Katalog"_s);
+        edit->setDataSource(m_stampSource.get());
+        auto *other = new QLineEdit(&window);
+        other->setGeometry(0, 240, 100, 24);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        TTableModel *model = grid->tableModel();
+
+        // The only column fills the grid's width.
+        QCOMPARE(grid->columnWidth(0), grid->viewport()->width());
+
+        // A new row left unchanged is dropped when another control takes the focus; the
+        // focus going to an edit of the same record keeps it.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(m_stamps->State(), TDataSetState::Insert);
+        edit->setFocus();
+        QCOMPARE(m_stamps->State(), TDataSetState::Insert);
+        grid->setFocus();
+        other->setFocus();
+        QCOMPARE(m_stamps->State(), TDataSetState::Browse);
+        QCOMPARE(model->rowCount(), 2);
+
+        // A double-click on the current row opens no editor, not even late.
+        int doubleClicks = 0;
+        grid->OnDblClick = [&](TDBGrid &) { ++doubleClicks; };
+        const QPoint cell = grid->visualRect(model->index(0, 0)).center();
+        grid->setFocus();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(doubleClicks, 1);
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        QVERIFY(!grid->indexWidget(model->index(0, 0)));
+
+        // Typing into a cell puts the record into edit, and a save takes the editor's text.
+        QTest::keyClicks(grid, u"M"_s);
+        QWidget *editor = grid->indexWidget(model->index(0, 0));
+        QVERIFY(editor);
+        QTest::keyClicks(editor, u"ichel"_s);
+        QCOMPARE(m_stamps->State(), TDataSetState::Edit);
+        m_stamps->CheckBrowseMode();
+        QCOMPARE(m_stamps->State(), TDataSetState::Browse);
+        QCOMPARE(model->data(model->index(0, 0), Qt::DisplayRole).toString(), u"Michel"_s);
     }
 
     void bindingByName()

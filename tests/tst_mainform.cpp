@@ -5,12 +5,17 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusTipEvent>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -507,6 +512,20 @@ private Q_SLOTS:
         choosePage(program.window, ui.TabSheet2);
         QCOMPARE(QAccessible::queryAccessibleInterface(ui.Image15)->text(QAccessible::Description),
                  program.dm.FrimTableNum->AsString() + u".jpg"_s);
+        // The totals are heard with their values, which follow every change.
+        const auto value = [](QWidget *widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+        };
+        QCOMPARE(value(ui.Label34), u"   12,50"_s);
+        QCOMPARE(value(ui.DBText1), ui.DBText1->text());
+        QCOMPARE(value(ui.Label35), u"4"_s);
+        const QString first = ui.DBText1->text();
+        program.dm.FrimTable->Next();
+        QVERIFY(ui.DBText1->text() != first);
+        QCOMPARE(value(ui.DBText1), ui.DBText1->text());
+        choosePage(program.window, ui.TabSheet3);
+        QCOMPARE(value(ui.Label31), u"   13,75"_s);
+        QCOMPARE(value(ui.Label35), u"5"_s);
         // Every edit, memo, pick list and grid has a name.
         for (QWidget *control : program.window.findChildren<QWidget *>()) {
             if (qobject_cast<QLineEdit *>(control) || qobject_cast<QPlainTextEdit *>(control) ||
@@ -543,6 +562,128 @@ private Q_SLOTS:
             "DBLookupComboBox10 RadioButton1 DBLookupComboBox11 "
             "RadioButton2 RadioButton3 RadioButton4"_s.split(u' ');
         QCOMPARE(reached, expected);
+    }
+
+    void aStoredSizeLargerThanTheScreenIsFitted()
+    {
+        makeCollection(3000, 3000, -1);
+        Program program;
+        const QRect available = program.window.screen()->availableGeometry();
+        QVERIFY(available.contains(program.window.frameGeometry()));
+    }
+
+    void statusTipsLeaveTheStatusBarAlone()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        // Passing over a menu item sends its tip, empty or not (the help item's is a path).
+        for (QAction *item : {window.ui().Help1, window.ui().Dataplacering1}) {
+            QStatusTipEvent tip(item->statusTip());
+            QApplication::sendEvent(window.menuBar(), &tip);
+            QCOMPARE(window.statusText(), u"Morvane Software"_s);
+        }
+    }
+
+    void labelsFitTheirTextAtEverySize()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        Ui::TMainForm &ui = window.ui();
+        choosePage(window, ui.TabSheet2);
+        const std::pair<QLabel *, QWidget *> beside[] = {{ui.Anskaffet, ui.DBEdit8},
+                                                         {ui.Label28, ui.DBEdit19},
+                                                         {ui.Label16, ui.DBMemo1},
+                                                         {ui.Label2, ui.DBEdit2},
+                                                         {ui.Label21, ui.DBEdit17}};
+        // From the design size through larger and smaller ones and back.
+        const QSize design = QSize(1024, 768) - (window.frameGeometry().size() - window.size());
+        window.resize(design);
+        std::vector<QRect> atStart;
+        for (const auto &[label, control] : beside)
+            atStart.push_back(label->geometry());
+        for (const QSize size : {QSize(1400, 1050), QSize(950, 700), QSize(1300, 740), design}) {
+            window.resize(size);
+            for (const auto &[label, control] : beside) {
+                const QString where = label->objectName() + u" at "_s +
+                                      QString::number(size.width()) + u'x' +
+                                      QString::number(size.height());
+                QVERIFY2(label->geometry().right() < control->x(), qPrintable(where));
+                QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                         qPrintable(where));
+            }
+        }
+        // Back at the size it opened with, the window shows the same layout.
+        for (size_t i = 0; i < atStart.size(); ++i)
+            QCOMPARE(beside[i].first->geometry(), atStart[i]);
+        // The picture's name takes the width of its text.
+        window.SpeedButton5Click();
+        QCOMPARE(ui.Label24->width(),
+                 ui.Label24->fontMetrics().horizontalAdvance(u"Ingen.jpg"_s) + 2);
+    }
+
+    void anUnreadableLanguageFileKeepsMarksAndChoice()
+    {
+        if (!placeUnreadableFile(u"Deutsch.lng"_s))
+            QSKIP("no file here that cannot be read");
+        makeCollection(768, 1024, 3);
+        {
+            Program program;
+            TMainForm &window = program.window;
+            QCOMPARE(m_messages->requests.size(), 1);
+            QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::Error);
+            QCOMPARE(window.ui().PageControl1->tabText(0), u"Frimærker"_s);
+            QVERIFY(program.dm.FrimAllTable->Active());
+            QVERIFY(window.close());
+        }
+        {
+            TDM dm;
+            dm.ConfigTable->Open();
+            QCOMPARE(dm.ConfigTable->FieldByName(u"Sprog"_s)->AsInteger(), 3);
+            dm.ConfigTable->Edit();
+            dm.ConfigTable->FieldByName(u"Sprog"_s)->setAsInteger(-1);
+            dm.ConfigTable->Post();
+        }
+        Program program;
+        Ui::TMainForm &ui = program.window.ui();
+        m_messages->requests.clear();
+        // As a click does: the menu checks the item, then runs the command.
+        ui.Deutsch->trigger();
+        QCOMPARE(m_messages->requests.size(), 1);
+        QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::Error);
+        for (QAction *item : {ui.Dansk, ui.English, ui.Svensk, ui.Norsk, ui.Deutsch})
+            QCOMPARE(item->isChecked(), item == ui.Dansk);
+        QCOMPARE(ui.Sproget->text(), u"Dansk"_s);
+    }
+
+    void closingSavesOnlyWhatWasTouched()
+    {
+        makeCollection(768, 1024, -1);
+        {
+            Program program;
+            TMainForm &window = program.window;
+            Ui::TMainForm &ui = window.ui();
+            // A stamp added and left untouched is not saved.
+            choosePage(window, ui.TabSheet2);
+            ui.DBNavigator1->button(TNavigateBtn::Insert)->click();
+            QCOMPARE(program.dm.FrimTable->State(), TDataSetState::Insert);
+            // A change typed into the overview grid is.
+            choosePage(window, ui.TabSheet3);
+            TDBGrid *grid = ui.DBGrid1;
+            program.dm.FrimAllTable->First();
+            grid->setFocus();
+            grid->setCurrentIndex(grid->model()->index(0, 13)); // Motiv
+            QTest::keyClicks(grid, u"S"_s);
+            QWidget *editor = grid->indexWidget(grid->currentIndex());
+            QVERIFY(editor);
+            QTest::keyClicks(editor, u"kibe"_s);
+            QVERIFY(window.close());
+        }
+        TDM dm;
+        dm.OpenTables();
+        QCOMPARE(dm.FrimAllTable->RecordCount(), 5);
+        QCOMPARE(dm.FrimAllTable->FieldByName(u"Motiv"_s)->AsString(), u"Skibe"_s);
     }
 
     void closingSavesWhatWasTyped()

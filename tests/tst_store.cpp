@@ -278,8 +278,7 @@ private Q_SLOTS:
         QTest::newRow("nested too deeply")
             << QString(u"NOT "_s.repeated(5000) + u"Land = 'Norge'"_s) << -1;
         QTest::newRow("parentheses too deep")
-            << QString(u"("_s.repeated(5000) + u"Land = 'Norge'"_s + u")"_s.repeated(5000))
-            << -1;
+            << QString(u"("_s.repeated(5000) + u"Land = 'Norge'"_s + u")"_s.repeated(5000)) << -1;
     }
 
     void filterTexts()
@@ -660,6 +659,8 @@ private Q_SLOTS:
         };
         stamps->Insert();
         QCOMPARE(stamps->FieldByName(u"Land"_s)->AsString(), u"Danmark"_s);
+        // What the insert handler filled in is no change of the user's.
+        QVERIFY(!stamps->Modified());
         stamps->FieldByName(u"Katalog"_s)->setAsString(u"refuse"_s);
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, stamps->Post());
         // A refusal in BeforePost keeps the record in insert with what was typed.
@@ -669,6 +670,12 @@ private Q_SLOTS:
         stamps->Post();
         QCOMPARE(calls, (QStringList{u"AfterInsert"_s, u"BeforePost:refuse"_s, u"BeforePost:AFA"_s,
                                      u"AfterPost:1"_s}));
+        QCOMPARE(stamps->FieldByName(u"Land"_s)->AsString(), u"Danmark"_s);
+        // A new record nobody typed into is dropped when the cursor leaves it.
+        stamps->Insert();
+        stamps->CheckBrowseMode();
+        QCOMPARE(stamps->State(), TDataSetState::Browse);
+        QCOMPARE(stamps->RecordCount(), 1);
     }
 
     void keyViolationKeepsTheInsert()

@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -360,8 +361,8 @@ bool TMainForm::FormClose()
     if (!dm.ConfigTable->Active())
         return true;
     dm.ConfigTable->Edit();
-    dm.ConfigTable->FieldByName(u"Hojde"_s)->setAsInteger(frameGeometry().height());
-    dm.ConfigTable->FieldByName(u"Bredde"_s)->setAsInteger(frameGeometry().width());
+    dm.ConfigTable->FieldByName(u"Hojde"_s)->setAsInteger(outerSize().height());
+    dm.ConfigTable->FieldByName(u"Bredde"_s)->setAsInteger(outerSize().width());
     dm.ConfigTable->FieldByName(u"Sprog"_s)->setAsInteger(m_languageSource->ActiveLanguage());
     dm.ConfigTable->Post();
     dm.ConfigTable->Close();
@@ -373,7 +374,7 @@ void TMainForm::restoreOuterSize()
     // The stored size is the outer size, frame included, as the close stores it. A window
     // manager frames the window only after it is shown, so the size is set again once the
     // frame is known. A size larger than the screen is made to fit it, title bar included.
-    const QSize frame = frameGeometry().size() - size();
+    const QSize frame = outerSize() - size();
     QSize outer = m_restoredOuterSize;
     if (!frame.isNull())
         m_restoredOuterSize = QSize();
@@ -382,10 +383,19 @@ void TMainForm::restoreOuterSize()
         outer = outer.boundedTo(screen->availableGeometry().size());
     resize(outer - frame);
     if (screen) {
-        QRect placed = frameGeometry();
+        QRect placed(QPoint(), outer);
         placed.moveCenter(screen->availableGeometry().center());
         move(placed.topLeft());
     }
+}
+
+QSize TMainForm::outerSize() const
+{
+    // The platform window knows the frame as soon as the window manager has set it; the
+    // widget learns it only with its next move or resize.
+    if (const QWindow *window = windowHandle())
+        return window->frameGeometry().size();
+    return frameGeometry().size();
 }
 
 void TMainForm::setActivePage(QWidget *page)
@@ -461,7 +471,10 @@ void TMainForm::fitLabelToItsText(QLabel *label)
         left = anchor.right() + 1 - width;
     else if (alignment & Qt::AlignHCenter)
         left = anchor.left() + (anchor.width() - width) / 2;
-    label->setGeometry(std::max(0, left), label->y(), width, label->height());
+    // In a window too small for the smallest font the text is cut at the container's edge;
+    // the label still keeps to its anchor.
+    const int cut = std::max(0, -left);
+    label->setGeometry(left + cut, label->y(), width - cut, label->height());
 }
 
 void TMainForm::fitLabelsToTheirText()
@@ -811,6 +824,11 @@ void TMainForm::RadioButton4Click()
 
 bool TMainForm::event(QEvent *event)
 {
+    // A window manager frames the window after it is shown, at the latest when it activates
+    // it: the stored size is then given to the frame.
+    if (event->type() == QEvent::WindowActivate && m_restoredOuterSize.isValid() &&
+        outerSize() != size())
+        restoreOuterSize();
     // The status bar says what its writers last set. Menu items and controls would show
     // their status tips there when the pointer passes; the help item's tip is the help
     // page's path, which the user is never shown.
@@ -836,14 +854,6 @@ void TMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     QMainWindow::closeEvent(event);
-}
-
-void TMainForm::moveEvent(QMoveEvent *event)
-{
-    QMainWindow::moveEvent(event);
-    // The window manager has framed the window: the stored size is the frame's.
-    if (m_restoredOuterSize.isValid() && frameGeometry().size() != size())
-        restoreOuterSize();
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)

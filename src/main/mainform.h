@@ -99,11 +99,12 @@ protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void restoreOuterSize();
+    // The window with its frame, as the configuration stores it.
+    QSize outerSize() const;
     void setActivePage(QWidget *page);
     void chooseLanguage(int index, QAction *item);
     bool sizesToItsText(const QLabel *label) const;

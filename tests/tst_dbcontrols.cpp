@@ -385,6 +385,14 @@ private Q_SLOTS:
         QTest::qWait(QApplication::doubleClickInterval() + 100);
         QVERIFY(!grid->indexWidget(model->index(0, 0)));
 
+        // An editor opened and left with Escape leaves the record as it was.
+        QTest::keyClick(grid, Qt::Key_F2);
+        QWidget *opened = grid->indexWidget(model->index(0, 0));
+        QVERIFY(opened);
+        QCOMPARE(m_stamps->State(), TDataSetState::Edit);
+        QTest::keyClick(opened, Qt::Key_Escape);
+        QCOMPARE(m_stamps->State(), TDataSetState::Browse);
+
         // Typing into a cell puts the record into edit, and a save takes the editor's text.
         QTest::keyClicks(grid, u"M"_s);
         QWidget *editor = grid->indexWidget(model->index(0, 0));

@@ -102,6 +102,9 @@ bool TTableModel::setData(const QModelIndex &index, const QVariant &value, int r
     if (!field)
         return false;
     return runHandler([&] {
+        // An editor closed on the text it opened with changes nothing.
+        if (field->AsString() == value.toString())
+            return;
         if (field->DataSet()->State() == TDataSetState::Browse)
             field->DataSet()->Edit();
         field->setAsString(value.toString());
@@ -343,6 +346,11 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
 void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
     QTableView::closeEditor(editor, hint);
+    // Escape in a cell's editor also ends the edit its opening began, if nothing changed.
+    TTable *table = m_model->table();
+    const bool untouched = table && table->State() == TDataSetState::Edit && !table->Modified();
+    if (hint == QAbstractItemDelegate::RevertModelCache && untouched)
+        runHandler([&] { table->Cancel(); });
     // Enter in a cell's editor reaches the grid's key handler, as it does without one.
     if (hint == QAbstractItemDelegate::SubmitModelCache && OnKeyDown) {
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);

@@ -826,8 +826,10 @@ bool TMainForm::event(QEvent *event)
 {
     // A window manager frames the window after it is shown, at the latest when it activates
     // it: the stored size is then given to the frame.
-    if (event->type() == QEvent::WindowActivate && m_restoredOuterSize.isValid() &&
-        outerSize() != size())
+    const QEvent::Type type = event->type();
+    const bool mayBeFramed =
+        type == QEvent::WindowActivate || type == QEvent::Move || type == QEvent::Resize;
+    if (mayBeFramed && m_restoredOuterSize.isValid() && outerSize() != size())
         restoreOuterSize();
     // The status bar says what its writers last set. Menu items and controls would show
     // their status tips there when the pointer passes; the help item's tip is the help

@@ -5,7 +5,7 @@ albumino_packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev libxkbcommon-dev libjpeg-dev libsqlite3-dev sqlite3
     fonts-dejavu-core fonts-liberation
-    xvfb xauth xdotool imagemagick poppler-utils
+    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick poppler-utils
     desktop-file-utils appstream
     dbus at-spi2-core python3-pyatspi
 )

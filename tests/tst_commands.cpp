@@ -93,6 +93,7 @@ private Q_SLOTS:
         Definitions definitions(program.dm);
         Ui::TDefForm &ui = definitions.form.ui();
         QCOMPARE(definitions.form.windowTitle(), u"DefForm"_s);
+        QCOMPARE(definitions.form.font().pointSize(), 10);
         QCOMPARE(ui.Label6->text(), u"Kvalitet"_s);
         QCOMPARE(ui.DBNavigator3->hints().at(4), u"Tilføj"_s);
         const QRect grid = ui.DBGrid4->geometry();
@@ -211,6 +212,10 @@ private Q_SLOTS:
         QCOMPARE(ui.lblVersion->text(), u"8.7 (Build: 0.0)"_s);
         QVERIFY(ui.lblVersion->font().bold());
         QVERIFY(!ui.lblVersionInfo->isHidden());
+        // "Version:" takes its text's width and the version stands a space apart.
+        QCOMPARE(ui.lblVersionInfo->width(), ui.lblVersionInfo->sizeHint().width());
+        QVERIFY(ui.lblVersion->x() >= ui.lblVersionInfo->geometry().right() + 1 +
+                                          ui.lblVersionInfo->fontMetrics().horizontalAdvance(u' '));
         QCOMPARE(ui.lblUrl->text(), TAboutBox::defaultUrl());
         QVERIFY(TAboutBox::defaultUrl().startsWith(u"http://"_s));
         QCOMPARE(window.size(), clientSize);

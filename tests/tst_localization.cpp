@@ -5,8 +5,11 @@
 #include "qlanguagesource.h"
 #include "windows1252.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QRadioButton>
 #include <QRandomGenerator>
+#include <QStyle>
 
 namespace {
 
@@ -418,6 +421,24 @@ private Q_SLOTS:
         }
         const TQLanguageFile file(path);
         QCOMPARE(file.ReadValue(u"General Settings"_s, u"FontCharSet"_s, {}), u"DEFAULT_CHARSET"_s);
+        // At the design size every button shows its whole caption in the language.
+        TMainForm &window = program.window;
+        window.resize(QSize(1024, 768) - (window.frameGeometry().size() - window.size()));
+        QVERIFY(QFile::copy(path, language + u".lng"_s));
+        const QStringList languages{u"English"_s, u"Norsk"_s, u"Svensk"_s, u"Deutsch"_s};
+        window.QLanguageSource1()->SetActiveLanguage(int(languages.indexOf(language)));
+        for (QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
+            if (button->text().isEmpty() || button->objectName().startsWith(u"qt_"_s))
+                continue;
+            const QStyle *style = button->style();
+            const int beside = qobject_cast<QRadioButton *>(button)
+                                   ? style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                                         style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing)
+                                   : 4;
+            const int text = button->fontMetrics().horizontalAdvance(button->text());
+            QVERIFY2(beside + text <= button->width(),
+                     qPrintable(button->objectName() + u": "_s + button->text()));
+        }
     }
 };
 

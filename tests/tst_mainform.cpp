@@ -686,6 +686,35 @@ private Q_SLOTS:
         QCOMPARE(dm.FrimAllTable->FieldByName(u"Motiv"_s)->AsString(), u"Skibe"_s);
     }
 
+    void aDeleteOnOnePageIsSeenOnTheOther()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        Ui::TMainForm &ui = window.ui();
+        TDM &dm = program.dm;
+        m_messages->answers = {true, true};
+
+        // The stamp page deletes the first stamp of Côte d'Ivoire (1 copy at 1,25).
+        choosePage(window, ui.TabSheet2);
+        ui.DBNavigator1->button(TNavigateBtn::Delete)->click();
+        choosePage(window, ui.TabSheet3);
+        QCOMPARE(window.statusText(), u"Der er fundet 4 frimærke(r)."_s);
+        QCOMPARE(ui.Label35->text(), u"4"_s);
+        QCOMPARE(ui.Label31->text(), u"   12,50"_s);
+        QCOMPARE(ui.DBGrid1->model()->rowCount(), 4);
+
+        // The overview deletes its first row (Côte d'Ivoire's second stamp, 2 × 1,25).
+        dm.FrimAllTable->First();
+        ui.DBGrid1->setFocus();
+        QTest::keyClick(ui.DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(dm.FrimAllTable->RecordCount(), 3);
+        choosePage(window, ui.TabSheet2);
+        QCOMPARE(dm.FrimTable->RecordCount(), 2);
+        QCOMPARE(ui.Label35->text(), u"2"_s);
+        QCOMPARE(ui.Label34->text(), u"    8,75"_s);
+    }
+
     void closingSavesWhatWasTyped()
     {
         makeCollection(768, 1024, -1);

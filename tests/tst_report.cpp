@@ -1,3 +1,4 @@
+#include "dbnavigator.h"
 #include "mainwindowfixture.h"
 #include "qrlistform.h"
 #include "report.h"
@@ -148,6 +149,28 @@ private Q_SLOTS:
         }
         // The walk leaves the overview on its last stamp.
         QCOMPARE(program.dm.FrimAllTable->RecNo(), stamps);
+    }
+
+    void aStampDeletedOnTheStampPageIsNotPrinted()
+    {
+        makeCollection(768, 1024, -1);
+        Program program;
+        TMainForm &window = program.window;
+        choosePage(window, window.ui().TabSheet2);
+        m_messages->answers = {true};
+        window.ui().DBNavigator1->button(TNavigateBtn::Delete)->click();
+        choosePage(window, window.ui().TabSheet3);
+        const Report::Document document = printFrom(window);
+        QCOMPARE(bandsOf(document, 0).count(u"DetailBand1"_s), 4);
+        QCOMPARE(textOf(document, 0, u"QRLabel20"_s), u"4"_s);
+        // Every printed line is a stamp's: none without its catalogue.
+        int catalogues = 0;
+        for (const Report::PlacedText &text : document.texts(0))
+            if (text.name == u"QRDBText1"_s) {
+                QVERIFY(text.text.startsWith(u"AFA"_s));
+                ++catalogues;
+            }
+        QCOMPARE(catalogues, 4);
     }
 
     void theCommandFillsTitleAndFooter()

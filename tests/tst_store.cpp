@@ -604,6 +604,174 @@ private Q_SLOTS:
         QCOMPARE(one->FieldByName(u"Notater"_s)->AsString(), u"Note"_s);
     }
 
+    // One cursor inserts, posts or deletes; a second cursor over the same file, filtered,
+    // ordered or master-linked, must show what a fresh read would, and keep its current
+    // record (or, when that record went, stand on the one after it).
+    void otherCursorsFollowCommittedChanges_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("reader");
+        for (const char *operation : {"insert", "post", "delete"}) {
+            for (const char *writer : {"detail", "all"})
+                for (const char *reader : {"filtered", "ordered", "master"})
+                    QTest::addRow("%s via %s, %s reader", operation, writer, reader)
+                        << operation << writer << reader;
+            for (const char *reader : {"filtered", "ordered"})
+                QTest::addRow("%s via a lookup list, %s reader", operation, reader)
+                    << operation << u"lookup"_s << reader;
+        }
+    }
+
+    void otherCursorsFollowCommittedChanges()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, writer);
+        QFETCH(QString, reader);
+        const bool lookup = writer == u"lookup"_s;
+        auto countries = openTable(countryDef());
+        for (const QString &name : {u"Danmark"_s, u"Norge"_s, u"Åland"_s})
+            addCountry(*countries, name);
+        {
+            auto stamps = openTable(stampDef());
+            for (const auto &[land, katalog] : {std::pair{u"Danmark"_s, u"Facit"_s},
+                                                {u"Norge"_s, u"AFA"_s},
+                                                {u"Danmark"_s, u"AFA"_s},
+                                                {u"Danmark"_s, u"Michel"_s},
+                                                {u"Danmark"_s, u"afa"_s},
+                                                {u"Norge"_s, u"Facit"_s}})
+                addStamp(*stamps, land, katalog);
+        }
+        TDataSource countrySource;
+        countrySource.setDataSet(countries.get());
+        countries->First(); // Danmark
+
+        // The reader as configured; a fresh one with the same settings tells what it must show.
+        const auto configured = [&](TTable &table) {
+            table.setDatabaseName(m_dir->path());
+            table.setTableName(lookup ? countryDef().fileName : stampDef().fileName);
+            if (reader == u"filtered"_s) {
+                table.setFilter(lookup ? u"Land <> 'Norge'"_s : u"Katalog <> 'Michel'"_s);
+                table.setFiltered(true);
+            } else if (reader == u"ordered"_s && !lookup) {
+                table.setIndexName(u"IndexKatalog"_s);
+            } else if (reader == u"master"_s) {
+                table.setMasterSource(&countrySource);
+                table.setMasterFields(u"Land"_s);
+                table.setIndexName(u"IndexLand"_s);
+            }
+            table.Open();
+        };
+        const QString shown = lookup ? u"Land"_s : u"Num"_s;
+        TTable other;
+        configured(other);
+
+        // The writer: a lookup list's second cursor, the stamp page's detail cursor or the
+        // overview's cursor over all stamps.
+        std::unique_ptr<TTable> writing;
+        if (lookup) {
+            writing = openTable(countryDef());
+        } else {
+            writing = std::make_unique<TTable>();
+            writing->setDatabaseName(m_dir->path());
+            writing->setTableName(stampDef().fileName);
+            if (writer == u"detail"_s) {
+                writing->setMasterSource(&countrySource);
+                writing->setMasterFields(u"Land"_s);
+                writing->setIndexName(u"IndexLand"_s);
+            }
+            writing->Open();
+        }
+        // The record that is changed or deleted: Danmark's "AFA" stamp, or the country Danmark.
+        const QString targetField = lookup ? u"Land"_s : u"Katalog"_s;
+        QVERIFY(writing->Locate(shown, lookup ? u"Danmark"_s : u"3"_s));
+        const QString targetShown = writing->FieldByName(shown)->AsString();
+        // Each record as the reader shows it: its key and the field that is changed.
+        const auto rows = [&](TTable &table) {
+            QStringList values;
+            for (table.First(); !table.Eof(); table.Next())
+                values.append(table.FieldByName(shown)->AsString() + u'/' +
+                              table.FieldByName(targetField)->AsString());
+            return values;
+        };
+
+        // The reader stands on the target when it is deleted, else on a record left alone.
+        const QStringList before = rows(other);
+        const QString survivor = lookup ? u"Åland"_s : u"1"_s; // Danmark's Facit stamp
+        const QString standOn = operation == u"delete"_s ? targetShown : survivor;
+        QVERIFY(other.Locate(shown, standOn));
+        const int standAt = other.RecNo();
+
+        if (operation == u"insert"_s) {
+            writing->Append();
+            if (lookup) {
+                writing->FieldByName(u"Land"_s)->setAsString(u"Belgien"_s);
+            } else {
+                if (writer == u"all"_s)
+                    writing->FieldByName(u"Land"_s)->setAsString(u"Danmark"_s);
+                writing->FieldByName(u"Katalog"_s)->setAsString(u"Bolaffi"_s);
+            }
+            writing->Post();
+        } else if (operation == u"post"_s) {
+            writing->Edit();
+            writing->FieldByName(targetField)->setAsString(lookup ? u"Østrig"_s : u"Zumstein"_s);
+            writing->Post();
+        } else {
+            writing->Delete();
+        }
+
+        TTable fresh;
+        configured(fresh);
+        const QStringList expected = rows(fresh);
+        QVERIFY(expected != before);
+        QCOMPARE(other.RecordCount(), fresh.RecordCount());
+        // What stands on the reader now, then every record in order.
+        const QString current = other.FieldByName(shown)->AsString();
+        if (operation == u"delete"_s)
+            QCOMPARE(current,
+                     column(fresh, shown).value(std::min(standAt - 1, fresh.RecordCount() - 1)));
+        else
+            QCOMPARE(current, survivor);
+        QCOMPARE(rows(other), expected);
+    }
+
+    void aPendingEditOutlivesAnotherCursorsChanges()
+    {
+        auto one = openTable(stampDef());
+        auto other = openTable(stampDef());
+        addStamp(*one, u"A"_s, u"AFA"_s);
+        addStamp(*one, u"A"_s, u"Facit"_s);
+        QCOMPARE(other->RecordCount(), 2);
+
+        // A new record while the other cursor types: both are there when it posts.
+        other->Last();
+        other->Edit();
+        other->FieldByName(u"Katalog"_s)->setAsString(u"Michel"_s);
+        addStamp(*one, u"A"_s, u"Bolaffi"_s);
+        QCOMPARE(other->State(), TDataSetState::Edit);
+        QCOMPARE(other->FieldByName(u"Katalog"_s)->AsString(), u"Michel"_s);
+        other->Post();
+        QCOMPARE(column(*other, u"Katalog"_s), (QStringList{u"AFA"_s, u"Michel"_s, u"Bolaffi"_s}));
+
+        // The record being edited is deleted elsewhere: the post says so and keeps the edit.
+        other->First();
+        other->Edit();
+        other->FieldByName(u"Katalog"_s)->setAsString(u"Lost"_s);
+        one->First();
+        one->Delete();
+        try {
+            other->Post();
+            QFAIL("a post of a deleted record succeeded");
+        } catch (const EDatabaseError &error) {
+            QVERIFY2(error.message().contains(u"no longer exists"_s), qPrintable(error.message()));
+        }
+        QCOMPARE(other->State(), TDataSetState::Edit);
+        QCOMPARE(other->FieldByName(u"Katalog"_s)->AsString(), u"Lost"_s);
+        other->Cancel();
+        QCOMPARE(other->RecordCount(), 2);
+        QCOMPARE(column(*other, u"Katalog"_s), (QStringList{u"Michel"_s, u"Bolaffi"_s}));
+    }
+
     void dataSourceEvents()
     {
         auto stamps = openTable(stampDef());

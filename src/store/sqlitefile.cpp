@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -74,6 +76,27 @@ std::shared_ptr<SqliteFile> SqliteFile::connect(const QString &key, const QStrin
     file->execute("PRAGMA synchronous = FULL");
     openFiles().insert(key, file);
     return file;
+}
+
+void SqliteFile::addListener(RecordChangeListener *listener)
+{
+    m_listeners.push_back(listener);
+}
+
+void SqliteFile::removeListener(RecordChangeListener *listener)
+{
+    std::erase(m_listeners, listener);
+}
+
+void SqliteFile::announce(qint64 key, bool deleted, const RecordChangeListener *from)
+{
+    // A listener may close (and leave) or open cursors while it is told: walk a copy and
+    // skip those that left meanwhile.
+    const std::vector<RecordChangeListener *> listeners = m_listeners;
+    for (RecordChangeListener *listener : listeners)
+        if (listener != from &&
+            std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+            listener->recordChanged(key, deleted);
 }
 
 void SqliteFile::fail(const QString &what) const

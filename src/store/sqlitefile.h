@@ -9,6 +9,17 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// A cursor that follows what the other cursors on its file commit.
+class RecordChangeListener
+{
+public:
+    // After the commit: the record with this key was added or changed, or deleted.
+    virtual void recordChanged(qint64 key, bool deleted) = 0;
+
+protected:
+    ~RecordChangeListener() = default;
+};
+
 // One open SQLite connection per table file, shared by every cursor on that file in this
 // process, so that two cursors on the stamp file see one another's posts and never lock
 // each other out. Internal to the table engine.
@@ -27,6 +38,12 @@ public:
     quint64 dataVersion() const { return m_dataVersion; }
     void noteWrite() { ++m_dataVersion; }
 
+    // The cursors open on this file. A committed change is announced to every one but the
+    // cursor that made it, which keeps itself current.
+    void addListener(RecordChangeListener *listener);
+    void removeListener(RecordChangeListener *listener);
+    void announce(qint64 key, bool deleted, const RecordChangeListener *from);
+
     [[noreturn]] void fail(const QString &what) const;
     void execute(const char *sql);
 
@@ -38,6 +55,7 @@ private:
     QString m_path;
     QString m_displayName;
     quint64 m_dataVersion = 0;
+    std::vector<RecordChangeListener *> m_listeners;
 };
 
 // A prepared statement that resets itself and fails through its file's error.

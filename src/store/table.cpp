@@ -17,6 +17,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -109,10 +110,26 @@ struct TTable::Cache
     }
 };
 
-TTable::TTable(QObject *parent) : QObject(parent), m_cache(std::make_unique<Cache>()) {}
+// Hears what the other cursors on the file commit.
+struct TTable::Follower final : RecordChangeListener
+{
+    explicit Follower(TTable &table) : table(table) {}
+    void recordChanged(qint64 key, bool deleted) override
+    {
+        table.otherCursorChanged(key, deleted);
+    }
+    TTable &table;
+};
+
+TTable::TTable(QObject *parent)
+    : QObject(parent), m_cache(std::make_unique<Cache>()),
+      m_follower(std::make_unique<Follower>(*this))
+{}
 
 TTable::~TTable()
 {
+    if (m_file)
+        m_file->removeListener(m_follower.get());
     m_state = TDataSetState::Inactive; // closing quietly: nobody is told any more
     setMasterSource(nullptr);
     for (TDataSource *source : std::vector<TDataSource *>(m_sources))
@@ -233,6 +250,7 @@ void TTable::Open()
         }
         throw;
     }
+    m_file->addListener(m_follower.get());
     m_position = m_keys.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_keys.empty();
@@ -314,9 +332,11 @@ void TTable::Close()
     m_changed.clear();
     m_modified = false;
     m_keys.clear();
+    m_pendingChanges.clear();
     m_position = -1;
     m_bof = m_eof = true;
     m_cache->release();
+    m_file->removeListener(m_follower.get());
     m_file.reset();
     m_state = TDataSetState::Inactive;
     while (int(m_fields.size()) > m_declaredFieldCount) {
@@ -547,6 +567,131 @@ void TTable::refreshKeys(qint64 keepKey)
         m_position = m_keys.empty() ? -1 : std::clamp(m_position, 0, int(m_keys.size()) - 1);
     m_bof = m_position <= 0;
     m_eof = m_keys.empty();
+}
+
+namespace {
+
+// A record's value of one order field, comparable as the key read orders them: empty
+// first, then numbers, or texts by their Danish sort key.
+struct OrderValue
+{
+    bool null = true;
+    bool isText = false;
+    double number = 0;
+    QByteArray text;
+
+    bool operator<(const OrderValue &other) const
+    {
+        if (null || other.null)
+            return null && !other.null;
+        return isText ? text < other.text : number < other.number;
+    }
+};
+
+} // namespace
+
+void TTable::placeRecord(qint64 key, bool deleted)
+{
+    const bool onRecord = m_position >= 0 && m_position < int(m_keys.size());
+    const qint64 current = onRecord ? m_keys[m_position] : 0;
+    if (const int before = positionOf(key); before >= 0)
+        m_keys.erase(m_keys.begin() + before);
+    m_cache->clear();
+
+    // The order fields' values of a record, read by its key.
+    QStringList columns;
+    std::vector<const OrderColumn *> ordered;
+    for (const OrderColumn &column : m_order)
+        if (column.fieldIndex >= 0) {
+            columns.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
+            ordered.push_back(&column);
+        }
+    const QString select = u"SELECT %1 FROM %2"_s.arg(
+        columns.isEmpty() ? u"1"_s : columns.join(u", "_s), quoteIdentifier(m_sqlTable));
+    const auto valuesOf = [&](const Statement &statement) {
+        sqlite3_stmt *stmt = statement.handle();
+        std::vector<OrderValue> values(ordered.size());
+        for (size_t c = 0; c < ordered.size(); ++c) {
+            const int column = int(c);
+            values[c].null = sqlite3_column_type(stmt, column) == SQLITE_NULL;
+            if (values[c].null)
+                continue;
+            values[c].isText = ordered[c]->text;
+            if (values[c].isText)
+                values[c].text = Collation::sortKey(QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
+                    sqlite3_column_bytes(stmt, column)));
+            else
+                values[c].number = sqlite3_column_double(stmt, column);
+        }
+        return values;
+    };
+
+    if (!deleted) {
+        // Is it one of this cursor's records?
+        std::vector<QVariant> parameters;
+        const QString where = whereClause(parameters);
+        Statement visible(*m_file, select + where + (where.isEmpty() ? u" WHERE "_s : u" AND "_s) +
+                                       u"rowid = ?"_s);
+        visible.bindAll(parameters);
+        visible.bind(int(parameters.size()) + 1, key);
+        if (visible.step()) {
+            // Where its order puts it: a binary search over the keys, the key breaking ties.
+            const std::vector<OrderValue> values = valuesOf(visible);
+            Statement probe(*m_file, select + u" WHERE rowid = ?"_s);
+            size_t low = 0;
+            size_t high = m_keys.size();
+            while (low < high) {
+                const size_t middle = (low + high) / 2;
+                const qint64 other = m_keys[middle];
+                bool earlier = key < other;
+                if (!ordered.empty()) {
+                    probe.reset();
+                    probe.bind(1, other);
+                    if (probe.step()) {
+                        const std::vector<OrderValue> otherValues = valuesOf(probe);
+                        if (values < otherValues)
+                            earlier = true;
+                        else if (otherValues < values)
+                            earlier = false;
+                    }
+                }
+                if (earlier)
+                    high = middle;
+                else
+                    low = middle + 1;
+            }
+            m_keys.insert(m_keys.begin() + qsizetype(low), key);
+        }
+    }
+
+    // The current record stays current; in place of one that left comes the next.
+    if (const int found = onRecord ? positionOf(current) : -1; found >= 0)
+        m_position = found;
+    else
+        m_position = m_keys.empty() ? -1 : std::clamp(m_position, 0, int(m_keys.size()) - 1);
+    m_bof = m_position <= 0;
+    m_eof = m_keys.empty();
+}
+
+void TTable::otherCursorChanged(qint64 key, bool deleted)
+{
+    if (m_state == TDataSetState::Edit || m_state == TDataSetState::Insert) {
+        m_pendingChanges.emplace_back(key, deleted);
+        return;
+    }
+    if (m_state != TDataSetState::Browse)
+        return;
+    placeRecord(key, deleted);
+    dataEvent(TDataEvent::DataSetChanged);
+}
+
+bool TTable::applyPendingChanges()
+{
+    const std::vector<std::pair<qint64, bool>> pending = std::exchange(m_pendingChanges, {});
+    for (const auto &[key, deleted] : pending)
+        placeRecord(key, deleted);
+    return !pending.empty();
 }
 
 int TTable::positionOf(qint64 key) const
@@ -1137,22 +1282,17 @@ void TTable::Post()
     m_buffer.clear();
     m_changed.clear();
     m_modified = false;
-    const bool primaryOrder = m_order.empty() || (m_order.size() == 1 && m_order[0].fieldIndex < 0);
-    if (primaryOrder && !m_masterSource && !(m_filtered && !m_filter.isEmpty())) {
-        // The common case needs no new read of the keys: a new record comes last.
-        if (inserting) {
-            m_keys.push_back(key);
-            m_position = int(m_keys.size()) - 1;
-        }
-        m_cache->clear();
-    } else {
-        if (inserting)
-            m_position = m_insertPosition;
-        refreshKeys(key);
-    }
+    // The saved record goes where this cursor's order puts it and becomes current, if the
+    // master link and filter still let it through; then come the changes that other cursors
+    // made meanwhile, and those cursors hear of this one.
+    placeRecord(key, false);
+    applyPendingChanges();
+    if (const int placed = positionOf(key); placed >= 0)
+        m_position = placed;
     m_eof = m_keys.empty();
     m_bof = m_position <= 0;
     setState(TDataSetState::Browse);
+    m_file->announce(key, false, m_follower.get());
     dataEvent(TDataEvent::DataSetChanged);
     if (AfterPost)
         AfterPost(*this);
@@ -1172,8 +1312,9 @@ void TTable::Cancel()
         m_bof = m_position <= 0;
         m_eof = m_keys.empty();
     }
+    const bool othersChanged = applyPendingChanges();
     setState(TDataSetState::Browse);
-    dataEvent(inserting ? TDataEvent::DataSetChanged : TDataEvent::RecordChanged);
+    dataEvent(inserting || othersChanged ? TDataEvent::DataSetChanged : TDataEvent::RecordChanged);
 }
 
 void TTable::Delete()
@@ -1202,6 +1343,7 @@ void TTable::Delete()
         m_position = int(m_keys.size()) - 1;
     m_bof = m_position <= 0;
     m_eof = m_keys.empty();
+    m_file->announce(key, true, m_follower.get());
     dataEvent(TDataEvent::DataSetChanged);
 }
 

@@ -12,6 +12,12 @@
 // A record being inserted or edited lives in an edit buffer until Post writes it in one
 // durable transaction. Moving off a changed record posts it first; moving off an unchanged
 // one cancels the edit.
+//
+// Every cursor over a file shows what is committed: after a post or delete the cursor that
+// made it announces the record's key through the file's shared connection, and each other
+// cursor puts that one record in or out of its keys at the place its order gives it, with
+// a query by key rather than a new read of every key. A cursor with an edit pending keeps
+// it and takes the changes when the edit ends.
 
 #include "datasource.h"
 #include "field.h"
@@ -123,6 +129,7 @@ private:
     friend class TField;
     friend class TDataSource;
     struct Cache;
+    struct Follower;
     struct OrderColumn
     {
         int fieldIndex; // -1: the rowid
@@ -139,8 +146,13 @@ private:
     std::vector<OrderColumn> orderColumnsFor(const QStringList &fieldNames) const;
     QString whereClause(std::vector<QVariant> &parameters) const;
     void readKeys();
-    void refreshKeys(qint64 keepKey);
     void requery();
+    void refreshKeys(qint64 keepKey);
+    // Puts a record that was added, changed or deleted where this cursor's master link,
+    // filter and order have it (or takes it out), keeping the current record current.
+    void placeRecord(qint64 key, bool deleted);
+    void otherCursorChanged(qint64 key, bool deleted);
+    bool applyPendingChanges();
     int positionOf(qint64 key) const;
     void setPosition(int position);
     QVariant cachedValue(int position, int fieldIndex);
@@ -194,4 +206,7 @@ private:
     std::vector<TDataSource *> m_sources;
     int m_disableCount = 0;
     std::unique_ptr<Cache> m_cache;
+    std::unique_ptr<Follower> m_follower;
+    // Changes that other cursors committed while this one had an edit pending.
+    std::vector<std::pair<qint64, bool>> m_pendingChanges;
 };

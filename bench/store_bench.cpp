@@ -234,6 +234,43 @@ int run(int repeat, const QString &folder)
     });
     report("post a stamp with its rules", post, rawPost.median, 0, 60);
 
+    // The other cursors follow a change: the overview in catalogue order while the stamp
+    // page deletes, and the stamp page while the overview's grid saves.
+    dm.FrimAllTable->setIndexName(u"IndexKatalog"_s);
+    const Timing removal = measure(repeat, [&] { dm.FrimTable->Delete(); });
+    std::vector<qint64> doomed;
+    {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(rawWriter.handle(),
+                           "SELECT Num FROM Tmb_Mark WHERE Land <> ? ORDER BY Num DESC LIMIT ?", -1,
+                           &stmt, nullptr);
+        const QByteArray land = country.toUtf8();
+        sqlite3_bind_text(stmt, 1, land.constData(), int(land.size()), SQLITE_STATIC);
+        sqlite3_bind_int(stmt, 2, repeat);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            doomed.push_back(sqlite3_column_int64(stmt, 0));
+        sqlite3_finalize(stmt);
+    }
+    const Timing rawRemoval = measure(repeat, [&] {
+        const QByteArray sql = "DELETE FROM Tmb_Mark WHERE Num = " +
+                               QByteArray::number(doomed.empty() ? 0 : doomed.back());
+        if (!doomed.empty())
+            doomed.pop_back();
+        rawWriter.exec("BEGIN");
+        rawWriter.exec(sql.constData());
+        rawWriter.exec("COMMIT");
+    });
+    report("delete on the stamp page, overview current", removal, rawRemoval.median, 0, 60);
+
+    dm.FrimAllTable->Locate(u"Land"_s, country);
+    const Timing overviewPost = measure(repeat, [&] {
+        dm.FrimAllTable->Edit();
+        dm.FrimAllTable->FieldByName(u"Notater"_s)->setAsString(u"Set %1"_s.arg(++round));
+        dm.FrimAllTable->Post();
+    });
+    report("post in the overview, stamp page current", overviewPost, rawPost.median, 0, 60);
+    dm.FrimAllTable->setIndexName(QString());
+
     dm.SerieTable->Last();
     dm.SerieTable->Prior();
     const QString wanted = dm.SerieTable->FieldByName(u"Serie"_s)->AsString().toUpper();

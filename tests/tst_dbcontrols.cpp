@@ -1,3 +1,4 @@
+#include "databaseerror.h"
 #include "dbedit.h"
 #include "dbgrid.h"
 #include "dblookupcombobox.h"

@@ -1,5 +1,6 @@
 #include "dbgrid.h"
 
+#include "databaseerror.h"
 #include "field.h"
 #include "handler.h"
 #include "messages.h"

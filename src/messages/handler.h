@@ -1,6 +1,5 @@
 #pragma once
 
-#include "databaseerror.h"
 #include "messages.h"
 
 #include <QObject>
@@ -16,9 +15,8 @@ template <typename Handler> bool runHandler(Handler &&handler) noexcept
     try {
         std::forward<Handler>(handler)();
         return true;
-    } catch (const EDatabaseError &error) {
-        Messages::showError(error.message());
     } catch (const std::exception &error) {
+        // The table engine's errors, like every other, carry their message as UTF-8.
         Messages::showError(QString::fromUtf8(error.what()));
     } catch (...) {
         Messages::showError(QStringLiteral("Unknown error"));

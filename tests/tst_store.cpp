@@ -1,5 +1,6 @@
 #include "databaseerror.h"
 #include "datasource.h"
+#include "numbertext.h"
 #include "table.h"
 #include "tablefile.h"
 

@@ -2,6 +2,7 @@
 
 #include "collectionschema.h"
 #include "databaseerror.h"
+#include "numbertext.h"
 #include "statustext.h"
 #include "tablefile.h"
 

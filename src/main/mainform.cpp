@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "numbertext.h"
 #include "ui_mainform.h"
 
 #include "aboutbox.h"

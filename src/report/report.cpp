@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "field.h"
+#include "numbertext.h"
 #include "table.h"
 
 #include <QFont>

@@ -11,6 +11,7 @@
 #include "formresizer.h"
 #include "handler.h"
 #include "jpegimage.h"
+#include "languagetexts.h"
 #include "messages.h"
 #include "picturefile.h"
 #include "qformlocalizer.h"
@@ -34,52 +35,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-struct LanguageSettings
-{
-    const char16_t *name;
-    const char16_t *helpPath;
-    const char16_t *caption;
-};
-
-// By active language index + 1.
-const LanguageSettings kLanguages[] = {
-    {u"Dansk", u"Help/Dansk/index.html", u"Albumino"},
-    {u"English", u"Help/Engelsk/index.html", u"Albumino"},
-    {u"Norsk", u"Help/Norsk/index.html", u"Albumino"},
-    {u"Svensk", u"Help/Svensk/index.html", u"Albumino"},
-    {u"Deutsch", u"Help/Tysk/index.html", u"Dizadariduz"},
-};
-
-QString firstRunMessage(int language)
-{
-    switch (language) {
-    case 0:
-        return u"Before using this program, it would be a good idea, to read the on-line help!"_s;
-    case 2:
-        return u"Innan du användar programmet, vill det vära en god ide, at läsa vägledningen til "
-               u"programmet"_s;
-    case 3:
-        return u"Bevor Sie dieses Programm benutzen, empfelen wir Ihnen, die Anleitung zum "
-               u"Gebrauch des Programmes zu lesen!"_s;
-    default:
-        return u"Inden du anvender programmet, vil det være en god ide, at læse vejledningen til "
-               u"programmet"_s;
-    }
-}
-
-QString noCountryMessage(int language)
-{
-    switch (language) {
-    case 0:
-    case 3:
-        return u"A country must be registered before you register your stamps!"_s;
-    case 2:
-        return u"Du skall registrera et land, innan du börjer registrera dina frimärker!"_s;
-    default:
-        return u"Der skal oprettes et land, før du begynder at registrere dine frimærker!"_s;
-    }
-}
 
 // Adds up Ialt of every record from the current one on, each as a currency value, with the
 // bound controls suspended; they are resumed also when an error ends the walk.
@@ -106,35 +61,6 @@ QString formatTotal(double sum)
 {
     return NumberText::formatGrouped(sum, 2, 8);
 }
-
-struct DataLocationTexts
-{
-    const char16_t *introduction;
-    const char16_t *importance;
-    const char16_t *heading;
-    const char16_t *closing;
-};
-
-// By active language index + 1.
-const DataLocationTexts kDataLocation[] = {
-    {u"Data for dette program er placeret i: ",
-     u"Det er meget vigtigt, at du sikkerhedskopierer filer i datamappen mindst en gang om dagen!",
-     u"VIGTIGT!", u"Dette program må IKKE være åbent under sikkerhedskopiering af data."},
-    {u"Data for this program are located in: ",
-     u"It is very important, to backup files in the data folder at least once a day!",
-     u"IMPORTANT!", u"This program should NOT be open during data backup."},
-    {u"Data for dette programmet ligger i: ",
-     u"Det er svært viktig at du sikkerhetskopierer data filene i mappen minst en gang om dagen!",
-     u"VIGTIGT!", u"Dette programmet bør IKKE være åpen under sikkerhetskopiering av data."},
-    {u"Data för detta program finns i: ",
-     u"Det är mycket viktigt att du säkerhetskopierar data filer i mappen minst en gång om dagen!",
-     u"VIGTIGT!", u"Detta program bör inte vara öppet under säkerhetskopiering av data."},
-    {u"Die Daten für dieses Programm befinden sich in: ",
-     u"Es ist sehr wichtig, dass Sie eine Sicherungskopie von Daten-Dateien, mindestens einmal pro "
-     u"Tag!",
-     u"Von großer Bedeutung!",
-     u"Dieses Programm sollte nicht geöffnet werden, während der Daten-Backup."},
-};
 
 // The messages break their lines with LF followed by CR.
 constexpr char16_t kLineBreak[] = u"\n\r";
@@ -165,9 +91,15 @@ TMainForm::TMainForm(QWidget *parent)
     // loading ends once the window is complete.
     m_languageSource->setObjectName(u"QLanguageSource1"_s);
     m_languageSource->BeginLoading();
-    m_languageSource->setLanguages({u"English=English.lng"_s, u"Norsk=Norsk.lng"_s,
-                                    u"Svensk=Svensk.lng"_s, u"Deutsch=Deutsch.lng"_s});
-    m_languageSource->setOriginalName(u"Dansk"_s);
+    // The language files are named after their languages: "English=English.lng".
+    QStringList languageFiles;
+    for (const Language language :
+         {Language::English, Language::Norsk, Language::Svensk, Language::Deutsch}) {
+        const QString name = languageTexts(languageIndex(language)).name;
+        languageFiles.append(name + u'=' + name + u".lng"_s);
+    }
+    m_languageSource->setLanguages(languageFiles);
+    m_languageSource->setOriginalName(languageTexts(languageIndex(Language::Dansk)).name);
     m_localizer = new TQFormLocalizer(this);
     m_localizer->setObjectName(u"QFormLocalizer1"_s);
     m_localizer->BeginLoading();
@@ -240,13 +172,21 @@ TMainForm::TMainForm(QWidget *parent)
             if (checked)
                 runHandler([this, handler] { (this->*handler)(); });
         });
-    const std::pair<QAction *, void (TMainForm::*)()> languageItems[] = {
-        {m_ui->Dansk, &TMainForm::DanskClick},     {m_ui->English, &TMainForm::EnglishClick},
-        {m_ui->Svensk, &TMainForm::SvenskClick},   {m_ui->Norsk, &TMainForm::NorskClick},
-        {m_ui->Deutsch, &TMainForm::DeutschClick},
-    };
-    for (const auto &[item, handler] : languageItems)
-        connectHandler(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    for (const Language language : kLanguageMenuOrder)
+        connectHandler(languageAction(language), &QAction::triggered, this, [this, language] {
+            switch (language) {
+            case Language::Dansk:
+                return DanskClick();
+            case Language::English:
+                return EnglishClick();
+            case Language::Svensk:
+                return SvenskClick();
+            case Language::Norsk:
+                return NorskClick();
+            case Language::Deutsch:
+                return DeutschClick();
+            }
+        });
     m_languageSource->Loaded();
     m_localizer->Loaded();
     FormCreate();
@@ -335,16 +275,15 @@ void TMainForm::FormShow()
     dm.OpenTables();
     updateAccessibleNames();
     const int language = m_languageSource->ActiveLanguage();
+    const LanguageTexts &texts = languageTexts(language);
     if (dm.FrimTable->RecordCount() == 0)
-        Messages::showInformation(firstRunMessage(language));
-    const LanguageSettings &settings = kLanguages[language + 1];
-    m_ui->Sproget->setText(QString::fromUtf16(settings.name));
-    QAction *items[] = {m_ui->English, m_ui->Norsk, m_ui->Svensk, m_ui->Deutsch};
-    m_languageMark = language < 0 ? m_ui->Dansk : items[language];
+        Messages::showInformation(texts.firstRun);
+    m_ui->Sproget->setText(texts.name);
+    m_languageMark = languageAction(Language(language));
     m_languageMark->setChecked(true);
-    m_ui->Help1->setStatusTip(QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QString::fromUtf16(settings.helpPath)));
-    setWindowTitle(QString::fromUtf16(settings.caption));
+    m_ui->Help1->setStatusTip(
+        QDir(QCoreApplication::applicationDirPath()).filePath(texts.helpPath));
+    setWindowTitle(texts.caption);
 }
 
 bool TMainForm::FormClose()
@@ -409,18 +348,16 @@ void TMainForm::setActivePage(QWidget *page)
 void TMainForm::PageControl1Change()
 {
     TDM &dm = *m_dm;
-    const int language = m_languageSource->ActiveLanguage();
+    const LanguageTexts &texts = languageTexts(m_languageSource->ActiveLanguage());
     QWidget *page = m_ui->PageControl1->currentWidget();
     if (page == m_ui->TabSheet2) {
         if (dm.LandTable->RecordCount() == 0) {
-            Messages::showInformation(noCountryMessage(language));
+            Messages::showInformation(texts.noCountry);
             setActivePage(m_ui->TabSheet1);
             m_ui->DBGrid2->setFocus();
         }
         const int count = dm.FrimTable->RecordCount();
-        setStatusText(language == 0   ? StatusText::english(count)
-                      : language == 3 ? StatusText::german(count)
-                                      : StatusText::danish(count));
+        setStatusText(texts.stampPageStatus(count));
         Billede();
         Beregn();
         setStatusText(StatusText::danish(dm.FrimAllTable->RecordCount()));
@@ -550,49 +487,55 @@ void TMainForm::setPictureName(const QString &fileName)
     m_ui->Image15->setAccessibleDescription(fileName);
 }
 
-void TMainForm::chooseLanguage(int index, QAction *item)
+QAction *TMainForm::languageAction(Language language) const
 {
-    QAction *const languageItems[] = {m_ui->Dansk, m_ui->Deutsch, m_ui->English, m_ui->Norsk,
-                                      m_ui->Svensk};
+    return findChild<QAction *>(languageTexts(languageIndex(language)).name);
+}
+
+void TMainForm::chooseLanguage(Language language)
+{
+    QAction *chosen = languageAction(language);
+    const auto markOnly = [this](const QAction *marked) {
+        for (const Language each : kLanguageMenuOrder)
+            languageAction(each)->setChecked(languageAction(each) == marked);
+    };
     try {
-        m_languageSource->SetActiveLanguage(index);
+        m_languageSource->SetActiveLanguage(languageIndex(language));
     } catch (...) {
         // The menu has already toggled the chosen item; the marks stay as they were.
-        for (QAction *each : languageItems)
-            each->setChecked(each == m_languageMark);
+        markOnly(m_languageMark);
         throw;
     }
     fitLabelsToTheirText();
     updateAccessibleNames();
-    m_ui->Sproget->setText(QString::fromUtf16(kLanguages[index + 1].name));
-    m_languageMark = item;
-    for (QAction *each : languageItems)
-        each->setChecked(each == item);
+    m_ui->Sproget->setText(languageTexts(languageIndex(language)).name);
+    m_languageMark = chosen;
+    markOnly(chosen);
 }
 
 void TMainForm::DanskClick()
 {
-    chooseLanguage(-1, m_ui->Dansk);
+    chooseLanguage(Language::Dansk);
 }
 
 void TMainForm::EnglishClick()
 {
-    chooseLanguage(0, m_ui->English);
+    chooseLanguage(Language::English);
 }
 
 void TMainForm::SvenskClick()
 {
-    chooseLanguage(2, m_ui->Svensk);
+    chooseLanguage(Language::Svensk);
 }
 
 void TMainForm::NorskClick()
 {
-    chooseLanguage(1, m_ui->Norsk);
+    chooseLanguage(Language::Norsk);
 }
 
 void TMainForm::DeutschClick()
 {
-    chooseLanguage(3, m_ui->Deutsch);
+    chooseLanguage(Language::Deutsch);
 }
 
 void TMainForm::Definitioner1Click()
@@ -644,15 +587,14 @@ void TMainForm::Omskrmstrrelser1Click()
 
 void TMainForm::Dataplacering1Click()
 {
-    const DataLocationTexts &texts = kDataLocation[m_languageSource->ActiveLanguage() + 1];
+    const LanguageTexts &texts = languageTexts(m_languageSource->ActiveLanguage());
     const QString twoBreaks = QString::fromUtf16(kLineBreak) + QString::fromUtf16(kLineBreak);
     // The program's folder with its separator, then "Data".
     const QString folder =
         QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + u'/') + u"Data"_s;
-    Messages::showPlain(QString::fromUtf16(texts.introduction) + twoBreaks + folder + twoBreaks +
-                        QString::fromUtf16(texts.importance) + twoBreaks +
-                        QString::fromUtf16(texts.heading) + QString::fromUtf16(kLineBreak) +
-                        QString::fromUtf16(texts.closing));
+    Messages::showPlain(texts.dataIntroduction + twoBreaks + folder + twoBreaks +
+                        texts.dataImportance + twoBreaks + texts.dataHeading +
+                        QString::fromUtf16(kLineBreak) + texts.dataClosing);
 }
 
 void TMainForm::FormResize()

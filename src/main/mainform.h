@@ -20,6 +20,7 @@ class QAction;
 class QLabel;
 class QRadioButton;
 enum class TNavigateBtn;
+enum class Language;
 
 // The main window: the country list, the stamp page and the overview, with their menus
 // and the status bar. The data module is given after both exist, as at start-up.
@@ -106,7 +107,8 @@ private:
     // The window with its frame, as the configuration stores it.
     QSize outerSize() const;
     void setActivePage(QWidget *page);
-    void chooseLanguage(int index, QAction *item);
+    QAction *languageAction(Language language) const;
+    void chooseLanguage(Language language);
     bool sizesToItsText(const QLabel *label) const;
     void fitLabelToItsText(QLabel *label);
     void fitLabelsToTheirText();

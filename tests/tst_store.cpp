@@ -224,6 +224,30 @@ private Q_SLOTS:
         QCOMPARE(stamps->FieldByName(field)->IsNull(), stored.isEmpty());
     }
 
+    void fieldTypesAndColumnTypesMapBothWays_data()
+    {
+        QTest::addColumn<TFieldType>("type");
+        QTest::addColumn<int>("size");
+        QTest::newRow("text") << TFieldType::String << 30;
+        QTest::newRow("small integer") << TFieldType::SmallInt << 0;
+        QTest::newRow("integer") << TFieldType::Integer << 0;
+        QTest::newRow("number") << TFieldType::Float << 0;
+        QTest::newRow("money") << TFieldType::Currency << 0;
+        QTest::newRow("memo") << TFieldType::Memo << 0;
+        QTest::newRow("picture") << TFieldType::Blob << 0;
+        QTest::newRow("auto-increment") << TFieldType::AutoInc << 0;
+    }
+
+    void fieldTypesAndColumnTypesMapBothWays()
+    {
+        QFETCH(TFieldType, type);
+        QFETCH(int, size);
+        int readSize = -1;
+        QCOMPARE(fieldTypeOfColumn(columnType(type, size), type == TFieldType::AutoInc, readSize),
+                 type);
+        QCOMPARE(readSize, size);
+    }
+
     void currencyRoundsToFourDecimals_data()
     {
         QTest::addColumn<double>("value");

@@ -219,6 +219,13 @@ bool Statement::step()
                                                : u"cannot write the record"_s);
 }
 
+QByteArrayView Statement::bytes(int column) const
+{
+    // The text first, then its length, as SQLite asks.
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_stmt, column));
+}
+
 void Statement::reset()
 {
     sqlite3_reset(m_stmt);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -76,6 +77,9 @@ public:
     void bindAll(const std::vector<QVariant> &values, int first = 1);
     bool step(); // true while there is a row
     void reset();
+    // A column of the current row: its UTF-8 bytes (valid until the next step) or its text.
+    QByteArrayView bytes(int column) const;
+    QString text(int column) const { return QString::fromUtf8(bytes(column)); }
 
 private:
     SqliteFile *m_file = nullptr;

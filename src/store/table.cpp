@@ -3,6 +3,7 @@
 #include "collation.h"
 #include "databaseerror.h"
 #include "sqlitefile.h"
+#include "tablefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,32 +26,6 @@ namespace {
 
 constexpr int kBlockRows = 256;
 constexpr size_t kMaxCachedBlocks = 32;
-
-TFieldType typeFromDeclaration(const QString &declared, bool rowidAlias, int &size)
-{
-    const QString type = declared.trimmed().toUpper();
-    size = 0;
-    if (rowidAlias)
-        return TFieldType::AutoInc;
-    const qsizetype open = type.indexOf(u'(');
-    if (open > 0 && (type.startsWith(u"VARCHAR"_s) || type.startsWith(u"CHAR"_s) ||
-                     type.startsWith(u"NVARCHAR"_s))) {
-        size = type.mid(open + 1, type.indexOf(u')') - open - 1).trimmed().toInt();
-        return TFieldType::String;
-    }
-    if (type == u"SMALLINT"_s)
-        return TFieldType::SmallInt;
-    if (type.contains(u"INT"_s))
-        return TFieldType::Integer;
-    if (type == u"MONEY"_s || type == u"CURRENCY"_s)
-        return TFieldType::Currency;
-    if (type.contains(u"REAL"_s) || type.contains(u"FLOA"_s) || type.contains(u"DOUB"_s) ||
-        type.startsWith(u"NUMERIC"_s) || type.startsWith(u"DECIMAL"_s))
-        return TFieldType::Float;
-    if (type == u"BLOB"_s)
-        return TFieldType::Blob;
-    return TFieldType::Memo; // TEXT and anything else holds text of any length
-}
 
 QStringList splitFieldNames(const QString &names)
 {
@@ -272,10 +247,8 @@ void TTable::bindFields()
     int primaryKeyColumns = 0;
     while (info.step()) {
         Column column;
-        column.name = QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 1)));
-        column.declared = QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 2)));
+        column.name = info.text(1);
+        column.declared = info.text(2);
         column.primaryKey = sqlite3_column_int(info.handle(), 5);
         primaryKeyColumns += column.primaryKey > 0;
         columns.push_back(column);
@@ -306,7 +279,7 @@ void TTable::bindFields()
         for (const Column &column : columns) {
             int size = 0;
             const bool alias = isRowidAlias(column);
-            const TFieldType type = typeFromDeclaration(column.declared, alias, size);
+            const TFieldType type = fieldTypeOfColumn(column.declared, alias, size);
             auto *field = new TField(this, column.name, type, size);
             field->m_index = int(m_fields.size());
             if (alias)
@@ -370,8 +343,7 @@ void TTable::resolveOrder()
         Statement list(*m_file, u"PRAGMA index_list(%1)"_s.arg(quoteIdentifier(m_sqlTable)));
         QString found;
         while (list.step()) {
-            const QString name = QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(list.handle(), 1)));
+            const QString name = list.text(1);
             if (name.compare(m_indexName, Qt::CaseInsensitive) == 0)
                 found = name;
         }
@@ -379,8 +351,7 @@ void TTable::resolveOrder()
             fail(u"there is no index '%1'"_s.arg(m_indexName));
         Statement info(*m_file, u"PRAGMA index_info(%1)"_s.arg(quoteIdentifier(found)));
         while (info.step())
-            names.append(QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 2))));
+            names.append(info.text(2));
     } else if (!m_indexFieldNames.isEmpty()) {
         names = splitFieldNames(m_indexFieldNames);
     } else {
@@ -390,8 +361,7 @@ void TTable::resolveOrder()
         while (info.step()) {
             const int position = sqlite3_column_int(info.handle(), 5);
             if (position > 0)
-                keyColumns[position] = QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(info.handle(), 1)));
+                keyColumns[position] = info.text(1);
         }
         for (const auto &[position, name] : keyColumns)
             if (FindField(name))
@@ -478,9 +448,9 @@ void TTable::readKeys()
             if (sqlite3_column_type(stmt, column) == SQLITE_NULL) {
                 ranks.push_back(0);
             } else if (order[c].text) {
-                const char *data =
-                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-                const int size = sqlite3_column_bytes(stmt, column);
+                const QByteArrayView bytes = rows.bytes(column);
+                const char *data = bytes.data();
+                const int size = int(bytes.size());
                 const QByteArray probe = QByteArray::fromRawData(data, size);
                 quint32 &previous = previousId[c];
                 if (previous == 0 || texts[c][previous - 1] != probe) {
@@ -618,9 +588,7 @@ void TTable::placeRecord(qint64 key, bool deleted)
                 continue;
             values[c].isText = ordered[c]->text;
             if (values[c].isText)
-                values[c].text = Collation::sortKey(QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(stmt, column)),
-                    sqlite3_column_bytes(stmt, column)));
+                values[c].text = Collation::sortKey(statement.text(column));
             else
                 values[c].number = sqlite3_column_double(stmt, column);
         }
@@ -916,9 +884,7 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
                                     column, quoteIdentifier(m_sqlTable), where));
         rows.bindAll(parameters);
         while (rows.step()) {
-            const int size = sqlite3_column_bytes(rows.handle(), 1);
-            const QString candidate = QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(rows.handle(), 1)), size);
+            const QString candidate = rows.text(1);
             const Qt::CaseSensitivity sensitivity =
                 caseBlind ? Qt::CaseInsensitive : Qt::CaseSensitive;
             const bool equal = partial ? candidate.startsWith(wanted, sensitivity)

@@ -12,28 +12,7 @@ namespace {
 
 QString columnDeclaration(const TFieldDef &field)
 {
-    const QString name = quoteIdentifier(field.name);
-    switch (field.type) {
-    case TFieldType::String:
-        return name + u" VARCHAR(%1)"_s.arg(field.size);
-    case TFieldType::SmallInt:
-        return name + u" SMALLINT"_s;
-    case TFieldType::Integer:
-        return name + u" INTEGER"_s;
-    case TFieldType::AutoInc:
-        // AUTOINCREMENT: a number is never given twice, so a new stamp never inherits the
-        // picture file of a deleted one.
-        return name + u" INTEGER PRIMARY KEY AUTOINCREMENT"_s;
-    case TFieldType::Float:
-        return name + u" REAL"_s;
-    case TFieldType::Currency:
-        return name + u" MONEY"_s;
-    case TFieldType::Memo:
-        return name + u" TEXT"_s;
-    case TFieldType::Blob:
-        return name + u" BLOB"_s;
-    }
-    return name;
+    return quoteIdentifier(field.name) + u' ' + columnType(field.type, field.size);
 }
 
 QString quotedList(const QStringList &names)
@@ -45,6 +24,57 @@ QString quotedList(const QStringList &names)
 }
 
 } // namespace
+
+QString columnType(TFieldType type, int size)
+{
+    switch (type) {
+    case TFieldType::String:
+        return u"VARCHAR(%1)"_s.arg(size);
+    case TFieldType::SmallInt:
+        return u"SMALLINT"_s;
+    case TFieldType::Integer:
+        return u"INTEGER"_s;
+    case TFieldType::AutoInc:
+        // AUTOINCREMENT: a number is never given twice, so a new stamp never inherits the
+        // picture file of a deleted one.
+        return u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
+    case TFieldType::Float:
+        return u"REAL"_s;
+    case TFieldType::Currency:
+        return u"MONEY"_s;
+    case TFieldType::Memo:
+        return u"TEXT"_s;
+    case TFieldType::Blob:
+        return u"BLOB"_s;
+    }
+    return {};
+}
+
+TFieldType fieldTypeOfColumn(const QString &declared, bool rowidAlias, int &size)
+{
+    const QString type = declared.trimmed().toUpper();
+    size = 0;
+    if (rowidAlias)
+        return TFieldType::AutoInc;
+    const qsizetype open = type.indexOf(u'(');
+    if (open > 0 && (type.startsWith(u"VARCHAR"_s) || type.startsWith(u"CHAR"_s) ||
+                     type.startsWith(u"NVARCHAR"_s))) {
+        size = type.mid(open + 1, type.indexOf(u')') - open - 1).trimmed().toInt();
+        return TFieldType::String;
+    }
+    if (type == u"SMALLINT"_s)
+        return TFieldType::SmallInt;
+    if (type.contains(u"INT"_s))
+        return TFieldType::Integer;
+    if (type == u"MONEY"_s || type == u"CURRENCY"_s)
+        return TFieldType::Currency;
+    if (type.contains(u"REAL"_s) || type.contains(u"FLOA"_s) || type.contains(u"DOUB"_s) ||
+        type.startsWith(u"NUMERIC"_s) || type.startsWith(u"DECIMAL"_s))
+        return TFieldType::Float;
+    if (type == u"BLOB"_s)
+        return TFieldType::Blob;
+    return TFieldType::Memo; // TEXT and anything else holds text of any length
+}
 
 void createTableFile(const QString &folder, const TTableDef &definition)
 {

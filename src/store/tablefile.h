@@ -35,3 +35,8 @@ struct TTableDef
 // Writes a new table file into `folder`; throws EDatabaseError if it exists or cannot be
 // written. The file is complete when this returns.
 void createTableFile(const QString &folder, const TTableDef &definition);
+
+// How a field type is declared in a table file, and which field type a declared column
+// has: the two directions of one mapping. `size` is a text field's length.
+QString columnType(TFieldType type, int size);
+TFieldType fieldTypeOfColumn(const QString &declared, bool rowidAlias, int &size);

@@ -1,6 +1,7 @@
 #include "databaseerror.h"
 #include "datasource.h"
 #include "numbertext.h"
+#include "ranksort.h"
 #include "table.h"
 #include "tablefile.h"
 
@@ -17,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 using namespace Qt::Literals::StringLiterals;
@@ -222,6 +224,33 @@ private Q_SLOTS:
         stamps->Last();
         QCOMPARE(stamps->FieldByName(field)->AsString(), stored);
         QCOMPARE(stamps->FieldByName(field)->IsNull(), stored.isEmpty());
+    }
+
+    void rankSortOrdersAsTheCollectorReads()
+    {
+        // A text field, then a number field; the key breaks the remaining ties.
+        RankSort sort({true, false});
+        const auto add = [&](qint64 key, const char *text, std::optional<double> number) {
+            sort.addRecord(key);
+            if (text)
+                sort.addText(QByteArrayView(text));
+            else
+                sort.addEmpty();
+            if (number)
+                sort.addNumber(*number);
+            else
+                sort.addEmpty();
+        };
+        add(1, "Øland", 1);
+        add(2, "zebra", 1);
+        add(3, "Åland", 1);
+        add(4, "aland", 2);
+        add(5, nullptr, 7);
+        add(6, "Aland", 1);
+        add(7, "Æble", std::nullopt);
+        add(8, "aland", 2);
+        add(9, "Zebra", 0.5);
+        QCOMPARE(sort.sortedKeys(), (std::vector<qint64>{5, 6, 4, 8, 9, 2, 7, 1, 3}));
     }
 
     void fieldTypesAndColumnTypesMapBothWays_data()

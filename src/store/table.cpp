@@ -2,6 +2,7 @@
 
 #include "collation.h"
 #include "databaseerror.h"
+#include "ranksort.h"
 #include "sqlitefile.h"
 #include "tablefile.h"
 
@@ -423,8 +424,7 @@ void TTable::readKeys()
         return;
     }
 
-    // Each order field's values are ranked once (distinct values sorted by the Danish text
-    // order or by number); records are then sorted by their ranks, with the rowid last.
+    // A text order is sorted here, in the Danish order, not by SQLite.
     QStringList columns;
     for (const OrderColumn &column : order)
         columns.append(quoteIdentifier(m_columnNames.at(column.fieldIndex)));
@@ -434,88 +434,24 @@ void TTable::readKeys()
     Statement rows(*m_file, u"SELECT rowid, %1 FROM %2%3%4"_s.arg(columns.join(u", "_s), table,
                                                                   where, byIndex));
     rows.bindAll(parameters);
-    const size_t width = order.size();
-    std::vector<quint32> ranks;
-    std::vector<QHash<QByteArray, quint32>> textIds(width);
-    std::vector<std::map<double, quint32>> numberIds(width);
-    std::vector<std::vector<QByteArray>> texts(width);
-    std::vector<quint32> previousId(width, 0); // the id of the last text seen, per column
+    std::vector<bool> textFields;
+    for (const OrderColumn &column : order)
+        textFields.push_back(column.text);
+    RankSort sort(textFields);
     while (rows.step()) {
         sqlite3_stmt *stmt = rows.handle();
-        m_keys.push_back(sqlite3_column_int64(stmt, 0));
-        for (size_t c = 0; c < width; ++c) {
+        sort.addRecord(sqlite3_column_int64(stmt, 0));
+        for (size_t c = 0; c < order.size(); ++c) {
             const int column = int(c) + 1;
-            if (sqlite3_column_type(stmt, column) == SQLITE_NULL) {
-                ranks.push_back(0);
-            } else if (order[c].text) {
-                const QByteArrayView bytes = rows.bytes(column);
-                const char *data = bytes.data();
-                const int size = int(bytes.size());
-                const QByteArray probe = QByteArray::fromRawData(data, size);
-                quint32 &previous = previousId[c];
-                if (previous == 0 || texts[c][previous - 1] != probe) {
-                    auto it = textIds[c].constFind(probe);
-                    if (it == textIds[c].constEnd()) {
-                        texts[c].emplace_back(data, size);
-                        it = textIds[c].insert(texts[c].back(), quint32(texts[c].size()));
-                    }
-                    previous = it.value();
-                }
-                ranks.push_back(previous);
-            } else {
-                auto [it, added] = numberIds[c].try_emplace(sqlite3_column_double(stmt, column),
-                                                            quint32(numberIds[c].size() + 1));
-                Q_UNUSED(added);
-                ranks.push_back(it->second);
-            }
+            if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+                sort.addEmpty();
+            else if (order[c].text)
+                sort.addText(rows.bytes(column));
+            else
+                sort.addNumber(sqlite3_column_double(stmt, column));
         }
     }
-    // Turn first-seen ids into ranks of the order.
-    for (size_t c = 0; c < width; ++c) {
-        std::vector<quint32> rankOfId;
-        if (order[c].text) {
-            const auto &values = texts[c];
-            std::vector<QByteArray> keys;
-            keys.reserve(values.size());
-            for (const QByteArray &value : values)
-                keys.push_back(Collation::sortKey(QString::fromUtf8(value)));
-            std::vector<quint32> byKey(values.size());
-            std::iota(byKey.begin(), byKey.end(), 0);
-            std::sort(byKey.begin(), byKey.end(),
-                      [&](quint32 a, quint32 b) { return keys[a] < keys[b]; });
-            rankOfId.assign(values.size() + 1, 0);
-            quint32 rank = 0;
-            for (size_t i = 0; i < byKey.size(); ++i) {
-                if (i == 0 || keys[byKey[i]] != keys[byKey[i - 1]])
-                    ++rank;
-                rankOfId[byKey[i] + 1] = rank;
-            }
-        } else {
-            rankOfId.assign(numberIds[c].size() + 1, 0);
-            quint32 rank = 0;
-            for (const auto &[value, id] : numberIds[c])
-                rankOfId[id] = ++rank;
-        }
-        for (size_t row = 0; row < m_keys.size(); ++row) {
-            quint32 &value = ranks[row * width + c];
-            value = rankOfId[value];
-        }
-    }
-    std::vector<quint32> permutation(m_keys.size());
-    std::iota(permutation.begin(), permutation.end(), 0);
-    std::sort(permutation.begin(), permutation.end(), [&](quint32 a, quint32 b) {
-        for (size_t c = 0; c < width; ++c) {
-            const quint32 ra = ranks[a * width + c];
-            const quint32 rb = ranks[b * width + c];
-            if (ra != rb)
-                return ra < rb;
-        }
-        return m_keys[a] < m_keys[b];
-    });
-    std::vector<qint64> sorted(m_keys.size());
-    for (size_t i = 0; i < permutation.size(); ++i)
-        sorted[i] = m_keys[permutation[i]];
-    m_keys = std::move(sorted);
+    m_keys = sort.sortedKeys();
 }
 
 void TTable::requery()

@@ -20,6 +20,7 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -420,6 +421,23 @@ private Q_SLOTS:
         bindDataControls(&window, &dm);
         QCOMPARE(edit->DataSource(), source);
         QCOMPARE(edit->text(), u"AFA"_s);
+
+        // A name that resolves to nothing is reported with the control that carries it.
+        auto *misspelt = new TDBEdit(&window);
+        misspelt->setObjectName(u"DBEdit9"_s);
+        misspelt->setProperty("DataSource", u"DM.FrimSorce"_s);
+        auto *wrongField = new TDBText(&window);
+        wrongField->setObjectName(u"DBText9"_s);
+        wrongField->setProperty("DataSource", u"DM.FrimSource"_s);
+        wrongField->setProperty("DataField", u"Katalogue"_s);
+        try {
+            bindDataControls(&window, &dm);
+            QFAIL("unresolved names were not reported");
+        } catch (const std::invalid_argument &error) {
+            const QString report = QString::fromUtf8(error.what());
+            QVERIFY2(report.contains(u"DBEdit9: no data source 'DM.FrimSorce'"_s), error.what());
+            QVERIFY2(report.contains(u"DBText9: no field 'Katalogue'"_s), error.what());
+        }
     }
 };
 

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <stdexcept>
+
 using namespace Qt::Literals::StringLiterals;
 
 TField *TFieldDataLink::Field() const
@@ -61,14 +63,38 @@ void TFieldDataLink::dataEvent(TDataEvent event, TField *field)
 void bindDataControls(QWidget *root, QObject *dataModule)
 {
     const QString prefix = dataModule->objectName() + u'.';
-    const TDataAware::SourceResolver resolve = [&](const QString &name) -> TDataSource * {
+    const auto find = [&](const QString &name) -> TDataSource * {
         if (name.isEmpty())
             return nullptr;
         const QString child =
             name.startsWith(prefix, Qt::CaseInsensitive) ? name.mid(prefix.size()) : name;
         return dataModule->findChild<TDataSource *>(child);
     };
-    for (QWidget *widget : root->findChildren<QWidget *>())
-        if (auto *control = dynamic_cast<TDataAware *>(widget))
-            control->bindSources(resolve);
+    QStringList unresolved;
+    QString binding; // the control being bound, for the report
+    const TDataAware::SourceResolver resolve = [&](const QString &name) {
+        TDataSource *source = find(name);
+        if (!source && !name.isEmpty())
+            unresolved.append(u"%1: no data source '%2'"_s.arg(binding, name));
+        return source;
+    };
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        auto *control = dynamic_cast<TDataAware *>(widget);
+        if (!control)
+            continue;
+        binding = widget->objectName();
+        control->bindSources(resolve);
+        // A field the table declares must exist; a table that takes its fields from its file
+        // has none to check against before it opens.
+        const QString field = widget->property("DataField").toString();
+        const QString source = widget->property("DataSource").toString();
+        const TDataSource *dataSource = find(source);
+        const TTable *table = dataSource ? dataSource->DataSet() : nullptr;
+        if (!field.isEmpty() && table && table->FieldCount() > 0 && !table->FindField(field))
+            unresolved.append(u"%1: no field '%2' in %3"_s.arg(binding, field, source));
+    }
+    // A name in a designed window that resolves to nothing would leave a control silently
+    // empty: the window is not fit to show.
+    if (!unresolved.isEmpty())
+        throw std::invalid_argument(unresolved.join(u"; "_s).toStdString());
 }

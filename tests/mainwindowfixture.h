@@ -120,8 +120,10 @@ protected:
 
     void tearDownProgramFolder()
     {
+        const QString unexpected = m_messages ? m_messages->unexpectedErrors() : QString();
         m_messages.reset();
         QDir::setCurrent(m_previousFolder);
         m_dir.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 };

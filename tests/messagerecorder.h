@@ -3,6 +3,7 @@
 #include "messages.h"
 
 #include <QList>
+#include <QStringList>
 #include <QVariant>
 
 // Stands in for the user at every message box and file dialog: records each request and
@@ -21,8 +22,26 @@ public:
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
+    // A test that provokes an error report says so; any other error report fails the test
+    // when it ends.
+    void expectErrors() { m_errorsExpected = true; }
+    QString unexpectedErrors() const
+    {
+        QStringList errors;
+        if (!m_errorsExpected)
+            for (const Messages::Request &request : requests)
+                if (request.kind == Messages::Request::Kind::Error)
+                    errors.append(request.text);
+        return errors.isEmpty() ? QString()
+                                : QStringLiteral("unexpected error report: ") +
+                                      errors.join(QStringLiteral("; "));
+    }
+
     QList<Messages::Request> requests;
     QVariantList answers;
+
+private:
+    bool m_errorsExpected = false;
 };
 
 // The offscreen platform reports what it cannot do for a window (pass on size hints, raise

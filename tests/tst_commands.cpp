@@ -262,6 +262,7 @@ private Q_SLOTS:
 
     void noSystemInformationViewer()
     {
+        m_messages->expectErrors();
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(m_dir->path()));
         TAboutBox box;

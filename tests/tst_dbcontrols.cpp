@@ -81,11 +81,13 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        const QString unexpected = m_messages->unexpectedErrors();
         m_messages.reset();
         m_stampSource.reset();
         m_catalogueSource.reset();
         m_stamps.reset();
         m_catalogues.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
     }
 
     void errorReportText_data()
@@ -113,6 +115,7 @@ private Q_SLOTS:
 
     void handlersReportErrorsAndGoOn()
     {
+        m_messages->expectErrors();
         QVERIFY(!runHandler([] { throw EDatabaseError(u"Tmb_Mark.DB: locked"_s); }));
         QVERIFY(runHandler([] {}));
         QCOMPARE(m_messages->requests.size(), 1);

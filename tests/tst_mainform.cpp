@@ -84,6 +84,7 @@ private Q_SLOTS:
 
     void aBadStoredLanguageStartsInDanish()
     {
+        m_messages->expectErrors();
         makeCollection(768, 1024, 7);
         {
             Program program;
@@ -625,6 +626,7 @@ private Q_SLOTS:
 
     void anUnreadableLanguageFileKeepsMarksAndChoice()
     {
+        m_messages->expectErrors();
         if (!placeUnreadableFile(u"Deutsch.lng"_s))
             QSKIP("no file here that cannot be read");
         makeCollection(768, 1024, 3);
@@ -717,6 +719,7 @@ private Q_SLOTS:
 
     void closingSavesWhatWasTyped()
     {
+        m_messages->expectErrors();
         makeCollection(768, 1024, -1);
         {
             Program program;

@@ -264,6 +264,7 @@ private Q_SLOTS:
 
     void hentWithAFileThatIsNoJpegReportsTheDecodingError()
     {
+        m_messages->expectErrors();
         makeCollection(768, 1024, -1);
         Program program;
         TMainForm &window = program.window;
@@ -300,6 +301,7 @@ private Q_SLOTS:
 
     void aFailedCopyKeepsTheEarlierPicture()
     {
+        m_messages->expectErrors();
         QFETCH(QString, source);
         QFETCH(bool, folderMissing);
         QFETCH(QString, reason);

@@ -87,6 +87,7 @@ private Q_SLOTS:
 
     void aDamagedStampFileIsReportedAndLeftAlone()
     {
+        m_messages->expectErrors();
         QFETCH(QString, damage);
         QFETCH(QString, reason);
         makeCollection(768, 1024, -1);
@@ -155,6 +156,7 @@ private Q_SLOTS:
 
     void aSaveRefusedByALockKeepsWhatWasTyped()
     {
+        m_messages->expectErrors();
         makeCollection(768, 1024, -1);
         Program program;
         TMainForm &window = program.window;

@@ -23,6 +23,14 @@ using namespace Qt::Literals::StringLiterals;
 // every message box through a recorder, and use Danish number formats.
 class MainWindowFixture : public QObject
 {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Run by QtTest around the suite and around each test of a suite built on the fixture.
+    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
+    void init() { setUpProgramFolder(); }
+    void cleanup() { tearDownProgramFolder(); }
+
 protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousFolder;

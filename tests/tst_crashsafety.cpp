@@ -9,6 +9,7 @@
 #include "crashvalues.h"
 #include "databaseerror.h"
 #include "dm.h"
+#include "tablefiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -535,15 +536,6 @@ QString summary(const CrashCounts &counts)
                .arg(counts.failures);
 }
 
-void runSql(const QString &path, const char *sql)
-{
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    QCOMPARE(rc, SQLITE_OK);
-}
-
 } // namespace
 
 class TestCrashSafety : public QObject
@@ -582,14 +574,14 @@ private Q_SLOTS:
         const qint64 lost = run.stamps().firstKey();
         const qint64 altered = std::next(run.stamps().begin()).key();
         const QString data = QDir(folder.path()).filePath(u"Data"_s);
-        runSql(QDir(data).filePath(u"Tmb_Mark.DB"_s),
-               u"DELETE FROM Tmb_Mark WHERE Num = %1; UPDATE Tmb_Mark SET Notater = "
-               u"'ændret' WHERE Num = %2"_s.arg(lost)
-                   .arg(altered)
-                   .toUtf8()
-                   .constData());
-        runSql(QDir(data).filePath(u"Tmb_Kata.db"_s),
-               "DELETE FROM Tmb_Kata WHERE Katalog = 'Kontrol'");
+        QCOMPARE(TableFiles::runSql(QDir(data).filePath(u"Tmb_Mark.DB"_s),
+                                    u"DELETE FROM Tmb_Mark WHERE Num = %1; UPDATE Tmb_Mark SET "
+                                    u"Notater = 'ændret' WHERE Num = %2"_s.arg(lost)
+                                        .arg(altered)),
+                 QString());
+        QCOMPARE(TableFiles::runSql(QDir(data).filePath(u"Tmb_Kata.db"_s),
+                                    u"DELETE FROM Tmb_Kata WHERE Katalog = 'Kontrol'"_s),
+                 QString());
         const QString problems = run.verify().join(u"\n"_s);
         QVERIFY2(problems.contains(u"stamp %1 was saved and is gone"_s.arg(lost)),
                  qPrintable(problems));

@@ -1,8 +1,8 @@
 #include "collectionschema.h"
 #include "databaseerror.h"
 #include "dm.h"
+#include "tablefiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -18,30 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QMap<QString, QByteArray> folderDigests(const QString &folder)
-{
-    QMap<QString, QByteArray> digests;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-        QFile file(QDir(folder).filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            digests.insert(name,
-                           QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return digests;
-}
-
-void runSql(const QString &path, const char *sql)
-{
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    char *error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    const QByteArray message = error ? QByteArray(error) : QByteArray();
-    sqlite3_free(error);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, message.constData());
-}
 
 // Opens the tables in the order the main window opens them.
 void openAll(TDM &dm)
@@ -176,28 +152,8 @@ private Q_SLOTS:
             }
         }
         const QString path = QDir(u"Data"_s).filePath(file);
-        QFile target(path);
-        if (damage == u"remove") {
-            QVERIFY(target.remove());
-        } else if (damage == u"empty") {
-            QVERIFY(target.resize(0));
-        } else if (damage == u"random") {
-            QVERIFY(target.open(QIODevice::WriteOnly));
-            QByteArray noise(32768, '\0');
-            for (qsizetype i = 0; i < noise.size(); ++i)
-                noise[i] = char((i * 7919 + 13) % 251);
-            target.write(noise);
-            target.close();
-        } else if (damage == u"truncate") {
-            QVERIFY(target.resize(target.size() / 2));
-        } else {
-            const QString column = damage.section(u' ', 1);
-            const QString table = QFileInfo(file).completeBaseName();
-            runSql(
-                path,
-                u"ALTER TABLE \"%1\" DROP COLUMN \"%2\""_s.arg(table, column).toUtf8().constData());
-        }
-        const auto before = folderDigests(u"Data"_s);
+        QVERIFY(TableFiles::damage(path, damage));
+        const auto before = TableFiles::folderDigests(u"Data"_s);
 
         QVERIFY(!TDM::CreateDataFolderIfMissing());
         TDM dm;
@@ -210,7 +166,7 @@ private Q_SLOTS:
         } catch (const EDatabaseError &error) {
             QVERIFY2(error.message().contains(file), qPrintable(error.message()));
         }
-        QCOMPARE(folderDigests(u"Data"_s), before);
+        QCOMPARE(TableFiles::folderDigests(u"Data"_s), before);
     }
 };
 

@@ -33,10 +33,6 @@ class TestLocalization : public MainWindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
-    void init() { setUpProgramFolder(); }
-    void cleanup() { tearDownProgramFolder(); }
-
     // --- the file format ----------------------------------------------------------------
 
     void encodedValues_data()

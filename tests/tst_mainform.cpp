@@ -26,11 +26,6 @@ class TestMainForm : public MainWindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
-
-    void init() { setUpProgramFolder(); }
-    void cleanup() { tearDownProgramFolder(); }
-
     void formShowRestoresSizeAndLanguage_data()
     {
         QTest::addColumn<int>("language");

@@ -85,10 +85,6 @@ private:
     static const QSize placeholder() { return {321, 186}; }
 
 private Q_SLOTS:
-    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
-    void init() { setUpProgramFolder(); }
-    void cleanup() { tearDownProgramFolder(); }
-
     void decodesEveryKindOfJpeg_data()
     {
         QTest::addColumn<QByteArray>("data");

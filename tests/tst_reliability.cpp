@@ -5,8 +5,8 @@
 #include "messages.h"
 #include "qformlocalizer.h"
 #include "qlanguagefile.h"
+#include "tablefiles.h"
 
-#include <QCryptographicHash>
 #include <QProcess>
 #include <QRandomGenerator>
 
@@ -15,23 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray fileHash(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-bool runSql(const QString &path, const char *sql)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(QFile::encodeName(path).constData(), &db);
-    const bool ok = sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 // Another program holding the stamp file with an open transaction.
 class Locker
@@ -68,10 +51,6 @@ class TestReliability : public MainWindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
-    void init() { setUpProgramFolder(); }
-    void cleanup() { tearDownProgramFolder(); }
-
     // --- damaged files -------------------------------------------------------------------
 
     void aDamagedStampFileIsReportedAndLeftAlone_data()
@@ -101,25 +80,12 @@ private Q_SLOTS:
                 dm.FrimTable->Post();
             }
         }
-        QFile file(kStamps);
-        if (damage == u"truncate"_s) {
-            QVERIFY(file.resize(file.size() / 2));
-        } else if (damage == u"empty"_s) {
-            QVERIFY(file.resize(0));
-        } else if (damage == u"random"_s) {
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QByteArray noise(64 * 1024, Qt::Uninitialized);
-            QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()),
-                                          noise.size() / 4);
-            file.write(noise);
-            file.close();
-        } else if (damage == u"drop Motiv"_s) {
-            QVERIFY(runSql(kStamps, "ALTER TABLE Tmb_Mark DROP COLUMN Motiv"));
-        }
+        if (damage != u"lock"_s)
+            QVERIFY(TableFiles::damage(kStamps, damage));
         std::unique_ptr<Locker> locker;
         if (damage == u"lock"_s)
             locker = std::make_unique<Locker>(kStamps);
-        const QByteArray before = fileHash(kStamps);
+        const QByteArray before = TableFiles::digest(kStamps);
         {
             Program program;
             QVERIFY(program.window.isVisible());
@@ -132,7 +98,7 @@ private Q_SLOTS:
             QVERIFY(program.dm.LandTable->Active());
             QVERIFY(program.window.close());
         }
-        QCOMPARE(fileHash(kStamps), before);
+        QCOMPARE(TableFiles::digest(kStamps), before);
     }
 
     void aReadOnlyDataFolderRefusesSavesClearly()
@@ -141,7 +107,7 @@ private Q_SLOTS:
             QSKIP("root writes into read-only folders");
         makeCollection(768, 1024, -1);
         QFile::setPermissions(u"Data"_s, QFile::ReadOwner | QFile::ExeOwner);
-        const QByteArray before = fileHash(kStamps);
+        const QByteArray before = TableFiles::digest(kStamps);
         {
             Program program;
             program.dm.FrimTable->Edit();
@@ -151,7 +117,7 @@ private Q_SLOTS:
             program.dm.FrimTable->Cancel();
         }
         QFile::setPermissions(u"Data"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(fileHash(kStamps), before);
+        QCOMPARE(TableFiles::digest(kStamps), before);
     }
 
     void aSaveRefusedByALockKeepsWhatWasTyped()

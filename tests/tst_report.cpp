@@ -86,10 +86,6 @@ class TestReport : public MainWindowFixture
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qInstallMessageHandler(quietOffscreen); }
-    void init() { setUpProgramFolder(); }
-    void cleanup() { tearDownProgramFolder(); }
-
     void masks_data()
     {
         QTest::addColumn<double>("value");

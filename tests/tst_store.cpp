@@ -4,22 +4,19 @@
 #include "ranksort.h"
 #include "table.h"
 #include "tablefile.h"
+#include "tablefiles.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -57,14 +54,6 @@ public:
 protected:
     void dataEvent(TDataEvent event, TField *) override { events.push_back(event); }
 };
-
-QByteArray fileDigest(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 QString integrityCheck(const QString &path)
 {
@@ -937,7 +926,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        const QByteArray before = fileDigest(path);
+        const QByteArray before = TableFiles::digest(path);
         TTable table;
         table.setDatabaseName(m_dir->path());
         table.setTableName(u"Tmb_Kata.db"_s);
@@ -949,7 +938,7 @@ private Q_SLOTS:
             QVERIFY2(error.message().contains(reason), qPrintable(error.message()));
         }
         QVERIFY(!table.Active());
-        QCOMPARE(fileDigest(path), before);
+        QCOMPARE(TableFiles::digest(path), before);
         QCOMPARE(QFileInfo::exists(path), !content.isNull());
     }
 
@@ -969,52 +958,8 @@ private Q_SLOTS:
         }
         QVERIFY(!stamps.Active());
     }
-
-    void aPostSurvivesAKill()
-    {
-        // The child posts, says so, and is killed at once; the record must be there.
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {u"--post-and-wait"_s, m_dir->path()});
-        QVERIFY(child.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine() || child.state() == QProcess::NotRunning,
-                                 20000);
-        const qint64 num = child.readLine().trimmed().toLongLong();
-        child.kill();
-        QVERIFY(child.waitForFinished());
-        QVERIFY(num > 0);
-
-        const QString path = QDir(m_dir->path()).filePath(u"Tmb_Mark.DB"_s);
-        QCOMPARE(integrityCheck(path), u"ok"_s);
-        auto stamps = openTable(stampDef());
-        QVERIFY(stamps->Locate(u"Num"_s, num));
-        QCOMPARE(stamps->FieldByName(u"Katalog"_s)->AsString(), u"Killed"_s);
-    }
 };
 
-// The child of aPostSurvivesAKill: posts one stamp, prints its number, waits to be killed.
-static int postAndWait(const QString &folder)
-{
-    TTable stamps;
-    stamps.setDatabaseName(folder);
-    stamps.setTableName(stampDef().fileName);
-    stamps.Open();
-    stamps.Append();
-    stamps.FieldByName(u"Land"_s)->setAsString(u"Danmark"_s);
-    stamps.FieldByName(u"Katalog"_s)->setAsString(u"Killed"_s);
-    stamps.Post();
-    std::printf("%lld\n", static_cast<long long>(stamps.FieldByName(u"Num"_s)->AsInteger()));
-    std::fflush(stdout);
-    for (;;)
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-}
-
-int main(int argc, char *argv[])
-{
-    QCoreApplication application(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--post-and-wait") == 0)
-        return postAndWait(QString::fromLocal8Bit(argv[2]));
-    TestStore test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestStore)
 
 #include "tst_store.moc"

@@ -6,6 +6,9 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 albumino_install_missing
 
+# Unformatted code fails the run before anything is built.
+scripts/check-format.sh
+
 build_folder="build-test"
 cmake -S . -B "$build_folder" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DALBUMINO_SANITIZE=ON -DALBUMINO_TESTS=ON >/dev/null

@@ -2,7 +2,7 @@
 # everything is there already.
 
 albumino_packages=(
-    cmake ninja-build g++ make pkg-config
+    cmake ninja-build g++ make pkg-config clang-format-14
     qt6-base-dev libxkbcommon-dev libjpeg-dev libsqlite3-dev sqlite3
     fonts-dejavu-core fonts-liberation
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick poppler-utils

@@ -121,8 +121,8 @@ protected:
         m_previousFolder = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir->path()));
         QVERIFY(QDir().mkdir(u"Billeder"_s));
-        QVERIFY(QFile::copy(QStringLiteral(ALBUMINO_ASSETS_DIR "/Ingen.jpg"),
-                            u"Billeder/Ingen.jpg"_s));
+        QVERIFY(
+            QFile::copy(QStringLiteral(ALBUMINO_ASSETS_DIR "/Ingen.jpg"), u"Billeder/Ingen.jpg"_s));
         m_messages = std::make_unique<MessageRecorder>();
     }
 

@@ -15,10 +15,10 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$root/build-fuzz
 
-# The JPEG target keeps the folders it had before there were two.
 case $target in
 jpeg)
-    seeds=$here/corpus corpus=$build/corpus findings=$build/findings log=$build/fuzz.log
+    seeds=$here/corpus-jpeg corpus=$build/corpus-jpeg
+    findings=$build/findings-jpeg log=$build/fuzz-jpeg.log
     max_len=65536
     ;;
 language)
@@ -34,11 +34,6 @@ filter)
     max_len=4096
     ;;
 formshape)
-    # Someone else's target: taken only once its source is there.
-    if ! [ -f "$here/fuzz_formshape.cpp" ]; then
-        echo "$0: there is no $here/fuzz_formshape.cpp" >&2
-        exit 2
-    fi
     seeds=$here/corpus-formshape corpus=$build/corpus-formshape
     findings=$build/findings-formshape log=$build/fuzz-formshape.log
     max_len=4096

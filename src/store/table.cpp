@@ -1,5 +1,6 @@
 #include "table.h"
 
+#include "blockcache.h"
 #include "collation.h"
 #include "databaseerror.h"
 #include "ranksort.h"
@@ -25,9 +26,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kBlockRows = 256;
-constexpr size_t kMaxCachedBlocks = 32;
-
 QStringList splitFieldNames(const QString &names)
 {
     QStringList list;
@@ -38,53 +36,6 @@ QStringList splitFieldNames(const QString &names)
 }
 
 } // namespace
-
-// Rows fetched by key, held undecoded: a text is only turned into a QString when a field
-// is read. A block first loads just the column that is asked for, and all of them once a
-// second one is wanted, so a walk that reads one field pays for that field alone while a
-// view or an edit that reads the whole record costs one query per block.
-struct TTable::Cache
-{
-    struct Cell
-    {
-        int type = SQLITE_NULL;
-        int size = 0;
-        union {
-            qint64 integer;
-            double real;
-            size_t offset;
-        };
-        Cell() : integer(0) {}
-    };
-    struct Block
-    {
-        std::vector<Cell> cells; // rows × fields
-        std::string bytes;
-        std::vector<bool> loaded; // per field
-        bool complete = false;
-        quint64 lastUse = 0;
-    };
-    // Statements by what they read (one column, or all) and how (a range of keys, or a list).
-    struct Fetch
-    {
-        Statement byRange;
-        Statement byList;
-    };
-
-    std::unordered_map<int, Block> blocks;
-    quint64 clock = 0;
-    quint64 dataVersion = 0;
-    std::vector<Fetch> columnFetches; // one per field, prepared when first needed
-    Fetch recordFetch;
-
-    void clear() { blocks.clear(); }
-    void release()
-    {
-        clear();
-        columnFetches.clear();
-        recordFetch = Fetch();
-    }
-};
 
 // Hears what the other cursors on the file commit.
 struct TTable::Follower final : RecordChangeListener
@@ -98,7 +49,7 @@ struct TTable::Follower final : RecordChangeListener
 };
 
 TTable::TTable(QObject *parent)
-    : QObject(parent), m_cache(std::make_unique<Cache>()),
+    : QObject(parent), m_cache(std::make_unique<BlockCache>()),
       m_follower(std::make_unique<Follower>(*this))
 {}
 
@@ -218,7 +169,7 @@ void TTable::Open()
         readKeys();
     } catch (...) {
         m_keys.clear();
-        m_cache->release();
+        m_cache->detach();
         m_file.reset();
         while (int(m_fields.size()) > m_declaredFieldCount) {
             delete m_fields.back();
@@ -293,9 +244,7 @@ void TTable::bindFields()
 
 void TTable::prepareStatements()
 {
-    m_cache->release();
-    m_cache->columnFetches.resize(m_fields.size());
-    m_cache->dataVersion = m_file->dataVersion();
+    m_cache->attach(*m_file, m_sqlTable, m_columnNames);
 }
 
 void TTable::Close()
@@ -309,7 +258,7 @@ void TTable::Close()
     m_pendingChanges.clear();
     m_position = -1;
     m_bof = m_eof = true;
-    m_cache->release();
+    m_cache->detach();
     m_file->removeListener(m_follower.get());
     m_file.reset();
     m_state = TDataSetState::Inactive;
@@ -858,170 +807,6 @@ bool TTable::Locate(const QString &fieldName, const QVariant &value, TLocateOpti
 
 // ---------------------------------------------------------------- reading records
 
-Statement &TTable::fetchStatement(int fieldIndex, bool byRange)
-{
-    Cache::Fetch &fetch =
-        fieldIndex < 0 ? m_cache->recordFetch : m_cache->columnFetches[fieldIndex];
-    Statement &statement = byRange ? fetch.byRange : fetch.byList;
-    if (!statement.isValid()) {
-        QStringList columns;
-        if (fieldIndex < 0)
-            for (const QString &name : m_columnNames)
-                columns.append(quoteIdentifier(name));
-        else
-            columns.append(quoteIdentifier(m_columnNames.at(fieldIndex)));
-        const QString condition =
-            byRange ? u"rowid BETWEEN ? AND ?"_s
-                    : u"rowid IN (%1)"_s.arg(QStringList(kBlockRows, u"?"_s).join(u','));
-        statement =
-            Statement(*m_file, u"SELECT rowid, %1 FROM %2 WHERE %3"_s.arg(
-                                   columns.join(u", "_s), quoteIdentifier(m_sqlTable), condition));
-    }
-    return statement;
-}
-
-void TTable::loadBlock(int blockIndex, int fieldIndex)
-{
-    Cache::Block &block = m_cache->blocks[blockIndex];
-    const int width = FieldCount();
-    if (block.cells.empty()) {
-        block.cells.resize(size_t(kBlockRows) * width);
-        block.loaded.assign(width, false);
-    }
-    const int first = blockIndex * kBlockRows;
-    const int rows = std::min(kBlockRows, int(m_keys.size()) - first);
-    // Keys of the block in key order, to find each fetched row's place.
-    std::vector<std::pair<qint64, int>> places;
-    places.reserve(rows);
-    for (int i = 0; i < rows; ++i)
-        places.emplace_back(m_keys[first + i], i);
-    // A block in key order whose keys lie close together (the primary order) is read as
-    // one range, which costs one search instead of one per record.
-    const bool ascending = std::is_sorted(places.begin(), places.end());
-    std::sort(places.begin(), places.end());
-    const bool dense =
-        ascending && rows > 0 && places.back().first - places.front().first < 2 * qint64(rows);
-    Statement &fetch = fetchStatement(fieldIndex, dense);
-    if (dense) {
-        sqlite3_bind_int64(fetch.handle(), 1, places.front().first);
-        sqlite3_bind_int64(fetch.handle(), 2, places.back().first);
-    } else {
-        for (int i = 0; i < kBlockRows; ++i) {
-            if (i < rows)
-                sqlite3_bind_int64(fetch.handle(), i + 1, m_keys[first + i]);
-            else
-                sqlite3_bind_null(fetch.handle(), i + 1);
-        }
-    }
-    const int firstField = fieldIndex < 0 ? 0 : fieldIndex;
-    const int lastField = fieldIndex < 0 ? width - 1 : fieldIndex;
-    try {
-        while (fetch.step()) {
-            sqlite3_stmt *stmt = fetch.handle();
-            const qint64 key = sqlite3_column_int64(stmt, 0);
-            const auto place =
-                std::lower_bound(places.begin(), places.end(), std::pair<qint64, int>(key, -1));
-            if (place == places.end() || place->first != key)
-                continue;
-            Cache::Cell *cells = &block.cells[size_t(place->second) * width];
-            for (int field = firstField, column = 1; field <= lastField; ++field, ++column) {
-                Cache::Cell &cell = cells[field];
-                sqlite3_value *value = sqlite3_column_value(stmt, column);
-                cell.type = sqlite3_value_type(value);
-                switch (cell.type) {
-                case SQLITE_INTEGER:
-                    cell.integer = sqlite3_value_int64(value);
-                    break;
-                case SQLITE_FLOAT:
-                    cell.real = sqlite3_value_double(value);
-                    break;
-                case SQLITE_TEXT:
-                case SQLITE_BLOB: {
-                    const void *data = cell.type == SQLITE_TEXT
-                                           ? static_cast<const void *>(sqlite3_value_text(value))
-                                           : sqlite3_value_blob(value);
-                    cell.size = sqlite3_value_bytes(value);
-                    cell.offset = block.bytes.size();
-                    block.bytes.append(static_cast<const char *>(data), size_t(cell.size));
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
-        }
-    } catch (...) {
-        m_cache->blocks.erase(blockIndex);
-        throw;
-    }
-    fetch.reset();
-    if (fieldIndex < 0) {
-        block.loaded.assign(width, true);
-        block.complete = true;
-    } else {
-        block.loaded[fieldIndex] = true;
-    }
-}
-
-QVariant TTable::cachedValue(int position, int fieldIndex)
-{
-    Cache &cache = *m_cache;
-    if (cache.dataVersion != m_file->dataVersion()) {
-        cache.clear();
-        cache.dataVersion = m_file->dataVersion();
-    }
-    const int blockIndex = position / kBlockRows;
-    auto it = cache.blocks.find(blockIndex);
-    if (it == cache.blocks.end()) {
-        if (cache.blocks.size() >= kMaxCachedBlocks) {
-            auto oldest = std::min_element(
-                cache.blocks.begin(), cache.blocks.end(),
-                [](const auto &a, const auto &b) { return a.second.lastUse < b.second.lastUse; });
-            cache.blocks.erase(oldest);
-        }
-        loadBlock(blockIndex, fieldIndex);
-        it = cache.blocks.find(blockIndex);
-    } else if (!it->second.loaded[fieldIndex]) {
-        loadBlock(blockIndex, -1); // a second field is wanted: read whole records
-    }
-    Cache::Block &block = it->second;
-    block.lastUse = ++cache.clock;
-    const Cache::Cell &cell =
-        block.cells[size_t(position - blockIndex * kBlockRows) * FieldCount() + fieldIndex];
-    const TFieldType type = m_fields[fieldIndex]->DataType();
-    switch (cell.type) {
-    case SQLITE_INTEGER:
-        if (type == TFieldType::Float || type == TFieldType::Currency)
-            return double(cell.integer);
-        if (type == TFieldType::String || type == TFieldType::Memo)
-            return QString::number(cell.integer);
-        return cell.integer;
-    case SQLITE_FLOAT:
-        if (type == TFieldType::String || type == TFieldType::Memo)
-            return QString::number(cell.real, 'g', 15);
-        return cell.real;
-    case SQLITE_TEXT: {
-        const char *data = block.bytes.data() + cell.offset;
-        if (type == TFieldType::Blob)
-            return QByteArray(data, cell.size);
-        if (type == TFieldType::String || type == TFieldType::Memo)
-            return QString::fromUtf8(data, cell.size);
-        // A number column that another program filled with text.
-        bool ok = false;
-        const double number = QByteArray(data, cell.size).toDouble(&ok);
-        return ok ? QVariant(number) : QVariant();
-    }
-    case SQLITE_BLOB: {
-        const char *data = block.bytes.data() + cell.offset;
-        if (type == TFieldType::String || type == TFieldType::Memo)
-            return QString::fromUtf8(data, cell.size);
-        return QByteArray(data, cell.size);
-    }
-    default:
-        return {};
-    }
-}
-
 QVariant TTable::valueAt(int row, int fieldIndex)
 {
     checkActive();
@@ -1029,7 +814,7 @@ QVariant TTable::valueAt(int row, int fieldIndex)
         return {};
     if (m_state == TDataSetState::Edit && row == m_position)
         return m_buffer[fieldIndex];
-    return cachedValue(row, fieldIndex);
+    return m_cache->value(m_keys, row, fieldIndex, m_fields[fieldIndex]->DataType());
 }
 
 QVariant TTable::fieldValue(const TField &field)
@@ -1039,7 +824,8 @@ QVariant TTable::fieldValue(const TField &field)
     case TDataSetState::Insert:
         return m_buffer[field.Index()];
     case TDataSetState::Browse:
-        return m_position >= 0 ? cachedValue(m_position, field.Index()) : QVariant();
+        return m_position >= 0 ? m_cache->value(m_keys, m_position, field.Index(), field.DataType())
+                               : QVariant();
     default:
         return {};
     }
@@ -1112,7 +898,7 @@ void TTable::Edit()
     }
     m_buffer.resize(m_fields.size());
     for (int i = 0; i < FieldCount(); ++i)
-        m_buffer[i] = cachedValue(m_position, i);
+        m_buffer[i] = m_cache->value(m_keys, m_position, i, m_fields[i]->DataType());
     m_changed.assign(m_fields.size(), false);
     m_modified = false;
     m_editKey = m_keys[m_position];

@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+class BlockCache;
 class SqliteFile;
 class Statement;
 
@@ -128,7 +129,6 @@ public:
 private:
     friend class TField;
     friend class TDataSource;
-    struct Cache;
     struct Follower;
     struct OrderColumn
     {
@@ -155,9 +155,6 @@ private:
     bool applyPendingChanges();
     int positionOf(qint64 key) const;
     void setPosition(int position);
-    QVariant cachedValue(int position, int fieldIndex);
-    void loadBlock(int blockIndex, int fieldIndex); // -1: every field
-    Statement &fetchStatement(int fieldIndex, bool byRange);
     QString columnFor(const QString &fieldName) const;
 
     QVariant fieldValue(const TField &field);
@@ -205,7 +202,7 @@ private:
 
     std::vector<TDataSource *> m_sources;
     int m_disableCount = 0;
-    std::unique_ptr<Cache> m_cache;
+    std::unique_ptr<BlockCache> m_cache;
     std::unique_ptr<Follower> m_follower;
     // Changes that other cursors committed while this one had an edit pending.
     std::vector<std::pair<qint64, bool>> m_pendingChanges;

@@ -15,23 +15,6 @@ TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent)
     showField();
 }
 
-void TDBEdit::setDataField(const QString &name)
-{
-    m_link.setFieldName(name);
-    showField();
-}
-
-void TDBEdit::setDataSource(TDataSource *source)
-{
-    m_link.setDataSource(source);
-    showField();
-}
-
-void TDBEdit::bindSources(const SourceResolver &resolve)
-{
-    setDataSource(resolve(m_sourceName));
-}
-
 void TDBEdit::showField()
 {
     const TField *field = m_link.Field();

@@ -13,7 +13,7 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget *parent) : QComboBox(parent)
     setMaxVisibleItems(12);
     // The wheel neither takes the focus nor changes the value (see wheelEvent).
     setFocusPolicy(Qt::StrongFocus);
-    m_data.onDataChange = [this] { showValue(); };
+    m_link.onDataChange = [this] { showField(); };
     m_list.onDataChange = [this] { reloadList(); };
     connect(this, &QComboBox::activated, this, [this](int index) { userChose(index); });
 }
@@ -24,12 +24,6 @@ void TDBLookupComboBox::wheelEvent(QWheelEvent *event)
     // or types: a wheel passing over it must not rewrite a stamp or filter the overview.
     // The parent gets the event, so a scrolling page still scrolls.
     event->ignore();
-}
-
-void TDBLookupComboBox::setDataField(const QString &name)
-{
-    m_data.setFieldName(name);
-    showValue();
 }
 
 void TDBLookupComboBox::setKeyField(const QString &name)
@@ -44,12 +38,6 @@ void TDBLookupComboBox::setListField(const QString &name)
     reloadList();
 }
 
-void TDBLookupComboBox::setDataSource(TDataSource *source)
-{
-    m_data.setDataSource(source);
-    showValue();
-}
-
 void TDBLookupComboBox::setListSource(TDataSource *source)
 {
     m_list.setDataSource(source);
@@ -59,8 +47,7 @@ void TDBLookupComboBox::setListSource(TDataSource *source)
 void TDBLookupComboBox::bindSources(const SourceResolver &resolve)
 {
     setListSource(resolve(m_listSourceName));
-    if (!m_sourceName.isEmpty())
-        setDataSource(resolve(m_sourceName));
+    TFieldControl::bindSources(resolve);
 }
 
 void TDBLookupComboBox::reloadList()
@@ -85,14 +72,14 @@ void TDBLookupComboBox::reloadList()
         clear();
         addItems(entries);
     }
-    showValue();
+    showField();
 }
 
-void TDBLookupComboBox::showValue()
+void TDBLookupComboBox::showField()
 {
-    if (const TField *field = m_data.Field())
+    if (const TField *field = m_link.Field())
         m_keyValue = field->AsString();
-    else if (m_data.DataSource())
+    else if (m_link.DataSource())
         m_keyValue.clear();
     const QSignalBlocker blocker(this);
     setCurrentIndex(m_keyValue.isEmpty() ? -1 : findText(m_keyValue, Qt::MatchExactly));
@@ -128,13 +115,13 @@ void TDBLookupComboBox::userChose(int index)
         if (TTable *table = m_list.DataSet(); table && table->Active())
             table->Locate(keyField(), entry);
         m_keyValue = entry;
-        if (TField *field = m_data.Field()) {
-            if (!m_data.Edit())
+        if (TField *field = m_link.Field()) {
+            if (!m_link.Edit())
                 return;
             field->setAsString(entry);
         }
     });
-    showValue();
+    showField();
     if (done && OnClick)
         runHandler([this] { OnClick(*this); });
 }

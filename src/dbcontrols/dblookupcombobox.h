@@ -10,7 +10,7 @@
 // through DataSource and DataField, choosing an entry writes its text into the field; without
 // a field the list only holds a key value. The value changes by choosing a row, by the
 // arrow keys while closed and by typing the beginning of a value; then OnClick runs.
-class TDBLookupComboBox : public QComboBox, public TDataAware
+class TDBLookupComboBox : public QComboBox, public TFieldControl
 {
     Q_OBJECT
     Q_PROPERTY(QString DataSource READ dataSourceName WRITE setDataSourceName)
@@ -22,24 +22,18 @@ class TDBLookupComboBox : public QComboBox, public TDataAware
 public:
     explicit TDBLookupComboBox(QWidget *parent = nullptr);
 
-    QString dataSourceName() const { return m_sourceName; }
-    void setDataSourceName(const QString &name) { m_sourceName = name; }
-    // Designed windows name their source; the link is made when the data module exists.
-    void setDataSource(const QString &name) { setDataSourceName(name); }
+    // Designed windows name their list source too; it is bound with the data source.
     QString listSourceName() const { return m_listSourceName; }
     void setListSourceName(const QString &name) { m_listSourceName = name; }
     void setListSource(const QString &name) { setListSourceName(name); }
     void setDropDownRows(int rows) { setMaxVisibleItems(rows); }
-    QString dataField() const { return m_data.FieldName(); }
-    void setDataField(const QString &name);
     QString keyField() const { return m_list.FieldName(); }
     void setKeyField(const QString &name);
     QString listField() const { return m_listField; }
     void setListField(const QString &name);
-    void setDataSource(TDataSource *source);
     void setListSource(TDataSource *source);
     void bindSources(const SourceResolver &resolve) override;
-    TDataSource *editedDataSource() const override { return m_data.DataSource(); }
+    TDataSource *editedDataSource() const override { return m_link.DataSource(); }
 
     QString KeyValue() const { return m_keyValue; }
     void setKeyValue(const QString &value);
@@ -55,12 +49,10 @@ protected:
 
 private:
     void reloadList();
-    void showValue();
+    void showField() override;
     void userChose(int index);
 
-    TFieldDataLink m_data;
     TFieldDataLink m_list;
-    QString m_sourceName;
     QString m_listSourceName;
     QString m_listField;
     QString m_keyValue;

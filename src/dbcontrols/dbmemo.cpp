@@ -35,23 +35,6 @@ TDBMemo::TDBMemo(QWidget *parent) : QPlainTextEdit(parent)
     });
 }
 
-void TDBMemo::setDataField(const QString &name)
-{
-    m_link.setFieldName(name);
-    showField();
-}
-
-void TDBMemo::setDataSource(TDataSource *source)
-{
-    m_link.setDataSource(source);
-    showField();
-}
-
-void TDBMemo::bindSources(const SourceResolver &resolve)
-{
-    setDataSource(resolve(m_sourceName));
-}
-
 void TDBMemo::showField()
 {
     m_showing = true;

@@ -8,27 +8,10 @@ TDBText::TDBText(QWidget *parent) : QLabel(parent)
     m_link.onStateChange = [this] { showField(); };
 }
 
-void TDBText::setDataField(const QString &name)
-{
-    m_link.setFieldName(name);
-    showField();
-}
-
 void TDBText::setAutoSize(bool autoSize)
 {
     m_autoSize = autoSize;
     showField();
-}
-
-void TDBText::setDataSource(TDataSource *source)
-{
-    m_link.setDataSource(source);
-    showField();
-}
-
-void TDBText::bindSources(const SourceResolver &resolve)
-{
-    setDataSource(resolve(m_sourceName));
 }
 
 void TDBText::showField()

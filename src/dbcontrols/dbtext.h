@@ -5,7 +5,7 @@
 #include <QLabel>
 
 // A read-only label that shows a field's display text, optionally sized to its text.
-class TDBText : public QLabel, public TDataAware
+class TDBText : public QLabel, public TFieldControl
 {
     Q_OBJECT
     Q_PROPERTY(QString DataSource READ dataSourceName WRITE setDataSourceName)
@@ -14,21 +14,11 @@ class TDBText : public QLabel, public TDataAware
 public:
     explicit TDBText(QWidget *parent = nullptr);
 
-    QString dataSourceName() const { return m_sourceName; }
-    void setDataSourceName(const QString &name) { m_sourceName = name; }
-    // Designed windows name their source; the link is made when the data module exists.
-    void setDataSource(const QString &name) { setDataSourceName(name); }
-    QString dataField() const { return m_link.FieldName(); }
-    void setDataField(const QString &name);
     bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool autoSize);
-    void setDataSource(TDataSource *source);
-    void bindSources(const SourceResolver &resolve) override;
 
 private:
-    void showField();
+    void showField() override;
 
-    TFieldDataLink m_link;
-    QString m_sourceName;
     bool m_autoSize = false;
 };

@@ -45,6 +45,43 @@ public:
     virtual TDataSource *editedDataSource() const { return nullptr; }
 };
 
+// What every control bound to one field shares: its data source's designed name, the link
+// to the field and the binding. A control supplies only how it shows its field.
+class TFieldControl : public TDataAware
+{
+public:
+    QString dataSourceName() const { return m_sourceName; }
+    void setDataSourceName(const QString &name) { m_sourceName = name; }
+    // Designed windows name their source; the link is made when the data module exists.
+    void setDataSource(const QString &name) { setDataSourceName(name); }
+    void setDataSource(TDataSource *source)
+    {
+        m_link.setDataSource(source);
+        showField();
+    }
+    TDataSource *DataSource() const { return m_link.DataSource(); }
+    QString dataField() const { return m_link.FieldName(); }
+    void setDataField(const QString &name)
+    {
+        m_link.setFieldName(name);
+        showField();
+    }
+    TField *Field() const { return m_link.Field(); }
+    void bindSources(const SourceResolver &resolve) override
+    {
+        setDataSource(resolve(m_sourceName));
+    }
+
+protected:
+    // Shows the field's present value (or nothing without one).
+    virtual void showField() = 0;
+
+    TFieldDataLink m_link;
+
+private:
+    QString m_sourceName;
+};
+
 class QObject;
 class QWidget;
 // Links every data-aware control under `root` to the data sources of `dataModule`.

@@ -426,47 +426,11 @@ void TMainForm::updateAccessibleNames()
 {
     const auto caption = [](const QLabel *label) { return label->text().remove(u'&'); };
     Ui::TMainForm &ui = *m_ui;
-    // The labels beside the stamp page's edits and the pick lists name them.
-    const std::pair<QLabel *, QWidget *> beside[] = {
-        {ui.Label2, ui.DBEdit2},
-        {ui.Label21, ui.DBEdit17},
-        {ui.Label3, ui.DBEdit3},
-        {ui.Label6, ui.DBEdit6},
-        {ui.Label4, ui.DBEdit4},
-        {ui.Label12, ui.DBEdit12},
-        {ui.Label5, ui.DBEdit5},
-        {ui.Label10, ui.DBEdit10},
-        {ui.Anskaffet, ui.DBEdit8},
-        {ui.Label11, ui.DBEdit11},
-        {ui.Label13, ui.DBEdit13},
-        {ui.Label8, ui.DBEdit14},
-        {ui.Label29, ui.DBEdit20},
-        {ui.Label28, ui.DBEdit19},
-        {ui.Label7, ui.DBEdit7},
-        {ui.Label14, ui.DBEdit15},
-        {ui.Label16, ui.DBMemo1},
-        {ui.Label1, ui.DBLookupComboBox1},
-        {ui.Label15, ui.DBLookupComboBox2},
-        {ui.Label20, ui.DBLookupComboBox6},
-        {ui.Label18, ui.DBLookupComboBox4},
-        {ui.Label19, ui.DBLookupComboBox5},
-        {ui.Label17, ui.DBLookupComboBox3},
-        {ui.Label37, ui.DBLookupComboBox11},
-        {ui.Label9, ui.DBLookupComboBox7},
-        {ui.Label22, ui.DBLookupComboBox8},
-        {ui.Label36, ui.DBLookupComboBox9},
-        {ui.Label23, ui.DBLookupComboBox10},
-        {ui.Label25, ui.DBEdit18},
-        {ui.Label30, ui.DBEdit21},
-        {ui.Label32, ui.DBEdit22},
-        {ui.Label27, ui.Label31},
-        {ui.Label33, ui.Label35},
-        {ui.Label26, ui.DBText1},
-    };
-    for (const auto &[label, control] : beside) {
-        label->setBuddy(control);
-        control->setAccessibleName(caption(label));
-    }
+    // Each label names the control it is the buddy of (the stamp page's edits, the pick
+    // lists, the overview's lists and totals), in the language shown.
+    for (const QLabel *label : findChildren<QLabel *>())
+        if (QWidget *control = label->buddy())
+            control->setAccessibleName(caption(label));
     // A value edit stands under its count: the column's caption and the group's.
     const QString values = ui.GroupBox5->title();
     for (const auto &[label, control] : std::initializer_list<std::pair<QLabel *, QWidget *>>{

@@ -29,7 +29,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
@@ -108,17 +107,6 @@ TMainForm::TMainForm(QWidget *parent)
     m_ui->setupUi(this);
     // The language files' section for this window.
     setObjectName(u"MainForm"_s);
-    // The controls that fill their container follow it rather than being scaled.
-    const auto fill = [](QWidget *container, QWidget *child, int margin) {
-        auto *layout = new QVBoxLayout(container);
-        layout->setContentsMargins(margin, margin, margin, margin);
-        layout->addWidget(child);
-    };
-    fill(m_ui->centralwidget, m_ui->PageControl1, 0);
-    fill(m_ui->TabSheet2, m_ui->GroupBox1, 0);
-    fill(m_ui->Panel5, m_ui->DBGrid1, 1);
-    fill(m_ui->Panel1, m_ui->Panel1Caption, 3);
-    fill(m_ui->ScrollBox1Contents, m_ui->Image15, 0);
     m_ui->Image15->setAccessibleName(u"Billede"_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);

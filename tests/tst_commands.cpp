@@ -1,4 +1,5 @@
 #include "aboutbox.h"
+#include "backup.h"
 #include "dbgrid.h"
 #include "dbnavigator.h"
 #include "defform.h"
@@ -96,6 +97,67 @@ private Q_SLOTS:
         definitions.form.resize(1400, 900);
         QCOMPARE(ui.DBGrid4->geometry(), grid);
         QCOMPARE(grid, QRect(540, 30, 151, 426));
+    }
+
+    // --- backups ---------------------------------------------------------------------------
+
+    void aBackupIsMadeWhereTheUserChooses()
+    {
+        makeCollection(768, 1024, 0);
+        Program program;
+        TMainForm &window = program.window;
+        // A stamp being typed is saved first and is in the backup.
+        program.dm.FrimTable->Edit();
+        program.dm.FrimTableKatalog->setAsString(u"Facit 9"_s);
+        m_messages->requests.clear();
+        const QString chosen = QDir::current().filePath(u"Kopier"_s);
+        m_messages->answers = {chosen};
+        window.ui().Sikkerhedskopi1->trigger();
+        QCOMPARE(m_messages->requests.size(), 2);
+        QCOMPARE(m_messages->requests[0].kind, Messages::Request::Kind::ChooseFolder);
+        QCOMPARE(m_messages->requests[0].text, u"Choose the folder for backups"_s);
+        QCOMPARE(m_messages->requests[0].filter, QDir::current().filePath(u"Sikkerhedskopier"_s));
+        QCOMPARE(program.dm.FrimTable->State(), TDataSetState::Browse);
+        const QList<Backup::Info> made = Backup::list(chosen);
+        QCOMPARE(made.size(), 1);
+        QVERIFY(!made.first().automatic);
+        QCOMPARE(made.first().stamps, 5);
+        QCOMPARE(m_messages->requests[1].kind, Messages::Request::Kind::Information);
+        QVERIFY2(m_messages->requests[1].text.startsWith(u"The backup has been saved in:"_s),
+                 qPrintable(m_messages->requests[1].text));
+        QVERIFY(m_messages->requests[1].text.endsWith(u"5 stamps, 2 countries and 0 pictures."_s));
+        // The folder is remembered; cancelling the dialog makes nothing.
+        m_messages->requests.clear();
+        m_messages->answers = {QString()};
+        window.ui().Sikkerhedskopi1->trigger();
+        QCOMPARE(m_messages->requests.size(), 1);
+        QCOMPARE(m_messages->requests[0].filter, chosen);
+        QCOMPARE(Backup::list(chosen).size(), 1);
+    }
+
+    void closingBacksUpAChangedCollectionOnly()
+    {
+        makeCollection(768, 1024, -1);
+        const QString folder = QDir::current().filePath(u"Sikkerhedskopier"_s);
+        {
+            Program program;
+            QVERIFY(program.window.close());
+        }
+        QCOMPARE(Backup::list(folder).size(), 1);
+        QVERIFY(Backup::list(folder).first().automatic);
+        {
+            // Nothing changed: no new backup.
+            Program program;
+            QVERIFY(program.window.close());
+        }
+        QCOMPARE(Backup::list(folder).size(), 1);
+        {
+            Program program;
+            program.dm.FrimTable->Edit();
+            program.dm.FrimTableKatalog->setAsString(u"Ændret"_s);
+            QVERIFY(program.window.close());
+        }
+        QCOMPARE(Backup::list(folder).size(), 2);
     }
 
     // --- the help and information commands -------------------------------------------------

@@ -227,7 +227,7 @@ Info write(const QString &dataFolder, const QString &picturesFolder, const QStri
         ++info.pictures;
     }
 
-    const QJsonObject manifest{{u"made"_s, now.toString(Qt::ISODate)},
+    const QJsonObject manifest{{u"made"_s, now.toString(Qt::ISODateWithMs)},
                                {u"version"_s, QCoreApplication::applicationVersion()},
                                {u"automatic"_s, automatic},
                                {u"stamps"_s, info.stamps},

@@ -19,7 +19,9 @@ const LanguageTexts &languageTexts(int index)
         u"Det er meget vigtigt, at du sikkerhedskopierer filer i datamappen mindst en gang om "
         u"dagen!"_s,
         u"VIGTIGT!"_s,
-        u"Dette program må IKKE være åbent under sikkerhedskopiering af data."_s};
+        u"Dette program må IKKE være åbent under sikkerhedskopiering af data."_s,
+        u"Vælg mappe til sikkerhedskopier"_s,
+        u"Sikkerhedskopien er gemt i:\n\r%1\n\r\n\r%2 frimærker, %3 lande og %4 billeder."_s};
     static const LanguageTexts english{
         u"English"_s,
         u"Help/Engelsk/index.html"_s,
@@ -30,7 +32,9 @@ const LanguageTexts &languageTexts(int index)
         u"Data for this program are located in: "_s,
         u"It is very important, to backup files in the data folder at least once a day!"_s,
         u"IMPORTANT!"_s,
-        u"This program should NOT be open during data backup."_s};
+        u"This program should NOT be open during data backup."_s,
+        u"Choose the folder for backups"_s,
+        u"The backup has been saved in:\n\r%1\n\r\n\r%2 stamps, %3 countries and %4 pictures."_s};
     static const LanguageTexts norsk{
         u"Norsk"_s,
         u"Help/Norsk/index.html"_s,
@@ -42,7 +46,9 @@ const LanguageTexts &languageTexts(int index)
         u"Det er svært viktig at du sikkerhetskopierer data filene i mappen minst en gang om "
         u"dagen!"_s,
         u"VIGTIGT!"_s,
-        u"Dette programmet bør IKKE være åpen under sikkerhetskopiering av data."_s};
+        u"Dette programmet bør IKKE være åpen under sikkerhetskopiering av data."_s,
+        u"Velg mappe for sikkerhetskopier"_s,
+        u"Sikkerhetskopien er lagret i:\n\r%1\n\r\n\r%2 frimerker, %3 land og %4 bilder."_s};
     static const LanguageTexts svensk{
         u"Svensk"_s,
         u"Help/Svensk/index.html"_s,
@@ -55,7 +61,9 @@ const LanguageTexts &languageTexts(int index)
         u"Det är mycket viktigt att du säkerhetskopierar data filer i mappen minst en gång om "
         u"dagen!"_s,
         u"VIGTIGT!"_s,
-        u"Detta program bör inte vara öppet under säkerhetskopiering av data."_s};
+        u"Detta program bör inte vara öppet under säkerhetskopiering av data."_s,
+        u"Välj mapp för säkerhetskopior"_s,
+        u"Säkerhetskopian har sparats i:\n\r%1\n\r\n\r%2 frimärken, %3 länder och %4 bilder."_s};
     static const LanguageTexts deutsch{
         u"Deutsch"_s,
         u"Help/Tysk/index.html"_s,
@@ -68,7 +76,10 @@ const LanguageTexts &languageTexts(int index)
         u"Es ist sehr wichtig, dass Sie eine Sicherungskopie von Daten-Dateien, mindestens "
         u"einmal pro Tag!"_s,
         u"Von großer Bedeutung!"_s,
-        u"Dieses Programm sollte nicht geöffnet werden, während der Daten-Backup."_s};
+        u"Dieses Programm sollte nicht geöffnet werden, während der Daten-Backup."_s,
+        u"Ordner für Sicherungskopien wählen"_s,
+        u"Die Sicherungskopie wurde gespeichert in:\n\r%1\n\r\n\r%2 Briefmarken, %3 Länder und %4 "
+        u"Bilder."_s};
     switch (Language(index)) {
     case Language::English:
         return english;

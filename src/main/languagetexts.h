@@ -37,6 +37,10 @@ struct LanguageTexts
     QString dataImportance;
     QString dataHeading;
     QString dataClosing;
+    // The backup command: the folder dialog's title, and what was saved where (%1 the
+    // folder, %2 stamps, %3 countries, %4 pictures).
+    QString backupFolderTitle;
+    QString backupDone;
 };
 
 // The texts of the language whose index this is; Danish for an index that names none.

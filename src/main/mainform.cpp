@@ -4,6 +4,7 @@
 #include "ui_mainform.h"
 
 #include "aboutbox.h"
+#include "backup.h"
 #include "dblookupcombobox.h"
 #include "dbnavigator.h"
 #include "defform.h"
@@ -23,11 +24,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QToolButton>
 #include <QWindow>
 
@@ -127,6 +130,8 @@ TMainForm::TMainForm(QWidget *parent)
                    [this] { Omskrmstrrelser1Click(); });
     connectHandler(m_ui->Dataplacering1, &QAction::triggered, this,
                    [this] { Dataplacering1Click(); });
+    connectHandler(m_ui->Sikkerhedskopi1, &QAction::triggered, this,
+                   [this] { Sikkerhedskopi1Click(); });
     connectHandler(m_ui->Udskrivning1, &QAction::triggered, this, [this] { Udskrivning1Click(); });
     m_aboutBox = new TAboutBox(this);
     m_aboutBox->setObjectName(u"AboutBox1"_s);
@@ -279,13 +284,11 @@ bool TMainForm::FormClose()
     if (!m_dm)
         return true;
     TDM &dm = *m_dm;
-    // A record still being edited in any table is saved, so nothing typed is lost; one that
-    // was inserted and never touched is dropped. If a save fails the window stays open with
-    // the record in edit.
-    for (TTable *table : {dm.FrimTable, dm.FrimAllTable, dm.LandTable, dm.KataTable, dm.SerieTable,
-                          dm.FarveTable, dm.ArtTable, dm.TypeTable, dm.KvalitetTable})
-        if (table->Active())
-            table->CheckBrowseMode();
+    // If a save fails the window stays open with the record in edit.
+    saveEveryPendingEdit();
+    // A collection that changed since its last backup gets one; a backup that fails is
+    // reported and the window closes all the same.
+    runHandler([this] { makeAutomaticBackup(); });
     if (!dm.ConfigTable->Active())
         return true;
     dm.ConfigTable->Edit();
@@ -295,6 +298,72 @@ bool TMainForm::FormClose()
     dm.ConfigTable->Post();
     dm.ConfigTable->Close();
     return true;
+}
+
+void TMainForm::saveEveryPendingEdit()
+{
+    // A record still being edited in any table is saved, so nothing typed is lost; one that
+    // was inserted and never touched is dropped.
+    TDM &dm = *m_dm;
+    for (TTable *table : {dm.FrimTable, dm.FrimAllTable, dm.LandTable, dm.KataTable, dm.SerieTable,
+                          dm.FarveTable, dm.ArtTable, dm.TypeTable, dm.KvalitetTable})
+        if (table->Active())
+            table->CheckBrowseMode();
+}
+
+QString TMainForm::programFolder() const
+{
+    return QFileInfo(m_picturesFolder).absolutePath();
+}
+
+QString TMainForm::backupFolder() const
+{
+    const QSettings settings(QDir(programFolder()).filePath(u"Albumino.ini"_s),
+                             QSettings::IniFormat);
+    return settings
+        .value(u"Sikkerhedskopi/Mappe"_s, QDir(programFolder()).filePath(u"Sikkerhedskopier"_s))
+        .toString();
+}
+
+void TMainForm::Sikkerhedskopi1Click()
+{
+    // What is being typed is saved first, with its rules; if it cannot be, nothing is backed
+    // up and the edit stays.
+    saveEveryPendingEdit();
+    const LanguageTexts &texts = languageTexts(m_languageSource->ActiveLanguage());
+    const QString folder = Messages::chooseFolder(this, texts.backupFolderTitle, backupFolder());
+    if (folder.isEmpty())
+        return;
+    QSettings(QDir(programFolder()).filePath(u"Albumino.ini"_s), QSettings::IniFormat)
+        .setValue(u"Sikkerhedskopi/Mappe"_s, folder);
+    const Backup::Info info = Backup::write(TDM::dataFolderPath(), m_picturesFolder, folder, false);
+    Messages::showInformation(texts.backupDone.arg(QDir::toNativeSeparators(info.folder))
+                                  .arg(info.stamps)
+                                  .arg(info.countries)
+                                  .arg(info.pictures));
+}
+
+void TMainForm::makeAutomaticBackup()
+{
+    const QString folder = backupFolder();
+    const QString data = TDM::dataFolderPath();
+    if (!QFileInfo::exists(data))
+        return;
+    // Changed since the newest backup: a table file (the window's size and language aside)
+    // or a picture written after it.
+    const QList<Backup::Info> backups = Backup::list(folder);
+    const QDateTime last = backups.isEmpty() ? QDateTime() : backups.first().made;
+    bool changed = !last.isValid();
+    for (const QString &name : Backup::tableFiles())
+        if (name != u"Config.DB"_s && QFileInfo(QDir(data).filePath(name)).lastModified() > last)
+            changed = true;
+    for (const QFileInfo &picture : QDir(m_picturesFolder).entryInfoList(QDir::Files))
+        if (picture.lastModified() > last)
+            changed = true;
+    if (!changed)
+        return;
+    Backup::write(data, m_picturesFolder, folder, true);
+    Backup::rotate(folder, 10);
 }
 
 void TMainForm::restoreOuterSize()

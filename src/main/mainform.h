@@ -71,6 +71,8 @@ public:
     void Information1Click();
     void Omskrmstrrelser1Click();
     void Dataplacering1Click();
+    // A backup of the collection, now, into a folder the user chooses (remembered).
+    void Sikkerhedskopi1Click();
     // The printed list of the overview's stamps, shown in the preview first.
     void Udskrivning1Click();
 
@@ -104,6 +106,11 @@ protected:
 
 private:
     void restoreOuterSize();
+    void saveEveryPendingEdit();
+    // The program's folder: where the pictures folder, the settings and backups are.
+    QString programFolder() const;
+    QString backupFolder() const;
+    void makeAutomaticBackup();
     // The window with its frame, as the configuration stores it.
     QSize outerSize() const;
     void setActivePage(QWidget *page);

@@ -117,6 +117,14 @@ QString chooseOpenFile(QWidget *parent, const QString &title, const QString &fil
     return QFileDialog::getOpenFileName(parent, title, QString(), shown.join(u";;"_s));
 }
 
+QString chooseFolder(QWidget *parent, const QString &title, const QString &start)
+{
+    const Request request{Request::Kind::ChooseFolder, title, title, {}, start};
+    if (hook())
+        return hook()(request).toString();
+    return QFileDialog::getExistingDirectory(parent, title, start);
+}
+
 void openDocument(const QString &pathOrAddress)
 {
     const Request request{Request::Kind::OpenDocument, {}, pathOrAddress, {}, {}};

@@ -21,6 +21,7 @@ struct Request
         Error,
         Confirmation,
         OpenFile,
+        ChooseFolder,
         OpenDocument
     };
     Kind kind;
@@ -47,6 +48,9 @@ QString errorReportText(const QString &text);
 bool confirmDelete();
 // Filter in the "Description (*.ext)|*.ext" form; returns the chosen path or empty.
 QString chooseOpenFile(QWidget *parent, const QString &title, const QString &filter);
+// A folder the user chooses, starting in `start`; empty when cancelled (the request's text is
+// the dialog's title, its filter the starting folder).
+QString chooseFolder(QWidget *parent, const QString &title, const QString &start);
 // Hands a file path or web address to the desktop, which opens it with its own program; the
 // result is not reported (the request's text is the path or address).
 void openDocument(const QString &pathOrAddress);

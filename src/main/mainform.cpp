@@ -331,7 +331,10 @@ void TMainForm::Sikkerhedskopi1Click()
     // up and the edit stays.
     saveEveryPendingEdit();
     const LanguageTexts &texts = languageTexts(m_languageSource->ActiveLanguage());
-    const QString folder = Messages::chooseFolder(this, texts.backupFolderTitle, backupFolder());
+    // The dialog opens in the folder used last, made if it is the first time.
+    const QString start = backupFolder();
+    QDir().mkpath(start);
+    const QString folder = Messages::chooseFolder(this, texts.backupFolderTitle, start);
     if (folder.isEmpty())
         return;
     QSettings(QDir(programFolder()).filePath(u"Albumino.ini"_s), QSettings::IniFormat)

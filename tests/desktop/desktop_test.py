@@ -976,6 +976,39 @@ def check_language_failure(desktop):
     return "reported at the start and on choosing; Sprog kept at 3; only Dansk marked"
 
 
+@check("backup-menu")
+def check_backup_menu(desktop):
+    """Funktioner, "Sikkerhedskopi...": the folder dialog opens in the backup folder, the
+    backup is made there and reported, in Danish and in English."""
+    problems = []
+    for language, title, done in (
+            (DANISH, "Vælg mappe til sikkerhedskopier", "Sikkerhedskopien er gemt i:"),
+            (0, "Choose the folder for backups", "The backup has been saved in:")):
+        program = desktop.program(f"backup-{language}", config=(768, 1024, language))
+        program.start()
+        program.wait_main_window()
+        items = program.open_menu("Funktioner" if language == DANISH else "Functions")
+        click(next(item for item in items if item.name in ("Sikkerhedskopi...", "Backup...")))
+        dialog, window = program.wait_box("the folder dialog")
+        if window_title(window) != title:
+            problems.append(f"the folder dialog is titled {window_title(window)!r}")
+        wait_for("the dialog to be active", lambda: has_state(dialog, pyatspi.STATE_ACTIVE))
+        key("Return")  # chooses the folder it opened in
+        box, _ = program.wait_box("the backup's report")
+        text = max((label_text(node) for node in find_all(box, "label")), key=len, default="")
+        program.shot("report")
+        if not text.startswith(done):
+            problems.append(f"the report reads {text!r}")
+        key("Return")
+        program.wait_box_gone()
+        program.close_by_window_manager()
+        backups = sorted(p.name for p in (program.folder / "Sikkerhedskopier").iterdir())
+        if len(backups) != 1 or not backups[0].startswith("Albumino "):
+            problems.append(f"the backup folder holds {backups}")
+    fail_if(problems)
+    return "the dialog, the backup and its report, in Danish and English"
+
+
 # --- running ----------------------------------------------------------------------------
 
 def main():

@@ -1,14 +1,17 @@
 // Measures the table engine on a 100,000-stamp collection, side by side with raw SQLite
 // statements on the same files.
 
+#include "backup.h"
 #include "benchsupport.h"
 #include "collectiongenerator.h"
 #include "databaseerror.h"
 #include "dm.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -283,6 +286,33 @@ int run(int repeat, const QString &folder)
     std::snprintf(locateLine, sizeof locateLine, "Locate ignoring case (%d entries)%s",
                   dm.SerieTable->RecordCount(), found ? "" : " NOT FOUND");
     report(locateLine, locate, 0, 0, 1);
+
+    // A backup of the whole collection with 1,000 pictures, as a close makes it: the first
+    // copies every picture, a later one links the unchanged ones; beside `cp -r`.
+    {
+        const QString pictures = QDir::current().filePath(u"Billeder"_s);
+        QDir().mkpath(pictures);
+        const QByteArray picture(60 * 1024, 'x');
+        for (int i = 1; i <= 1000; ++i) {
+            QFile file(QDir(pictures).filePath(u"%1.jpg"_s.arg(i)));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(picture);
+        }
+        const QString into = QDir::current().filePath(u"Sikkerhedskopier"_s);
+        QDateTime made = QDateTime::currentDateTime();
+        const Timing first = measure(
+            1, [&] { Backup::write(u"Data"_s, pictures, into, true, made); },
+            [&] { made = made.addSecs(60); });
+        const Timing later = measure(
+            3, [&] { Backup::write(u"Data"_s, pictures, into, true, made); },
+            [&] { made = made.addSecs(60); });
+        const Timing copy = measure(1, [&] {
+            QDir().mkpath(u"cp-copy"_s);
+            QProcess::execute(u"cp"_s, {u"-r"_s, u"Data"_s, pictures, u"cp-copy/"_s});
+        });
+        report("backup, first (copies 1,000 pictures)", first, copy.median, 0, 1000);
+        report("backup, later (links unchanged pictures)", later, copy.median, 0, 1000);
+    }
 
     const long peak = peakMemoryMegabytes();
     std::printf("\npeak memory of the process: %ld MB (goal <= 150 MB) %s\n", peak,

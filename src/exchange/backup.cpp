@@ -12,9 +12,8 @@
 
 #include <sqlite3.h>
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
@@ -108,22 +107,31 @@ bool isStampPicture(const QString &name)
 }
 
 // Takes the same picture from the previous backup when it is unchanged (same size and time):
-// a hard link costs nothing. Elsewhere, and where links are refused, a copy.
+// a hard link costs nothing. Elsewhere, and where links are refused, a copy with the
+// picture's time, so that the next backup can tell it is unchanged.
 void placePicture(const QFileInfo &source, const QString &target, const QString &previous)
 {
+    namespace fs = std::filesystem;
+    const fs::path from(QFile::encodeName(source.filePath()).constData());
+    const fs::path to(QFile::encodeName(target).constData());
+    std::error_code error;
     if (!previous.isEmpty()) {
-        const QFileInfo earlier(previous);
-        if (earlier.exists() && earlier.size() == source.size() &&
-            earlier.lastModified() == source.lastModified() &&
-            ::link(QFile::encodeName(previous).constData(),
-                   QFile::encodeName(target).constData()) == 0)
-            return;
+        const fs::path earlier(QFile::encodeName(previous).constData());
+        std::error_code missing;
+        const bool unchanged =
+            fs::file_size(earlier, missing) == fs::file_size(from, error) &&
+            fs::last_write_time(earlier, missing) == fs::last_write_time(from, error) && !missing;
+        if (unchanged) {
+            std::error_code refused;
+            fs::create_hard_link(earlier, to, refused);
+            if (!refused)
+                return;
+        }
     }
-    if (!QFile::copy(source.filePath(), target))
-        fail(u"%1 cannot be copied to the backup"_s.arg(source.fileName()));
-    QFile copy(target);
-    if (copy.open(QIODevice::ReadWrite))
-        copy.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
+    if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, error))
+        fail(u"%1 cannot be copied to the backup: %2"_s.arg(
+            source.fileName(), QString::fromStdString(error.message())));
+    fs::last_write_time(to, fs::last_write_time(from, error), error);
 }
 
 QString backupName(const QDateTime &made)

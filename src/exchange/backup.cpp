@@ -1,5 +1,7 @@
 #include "backup.h"
 
+#include "collectionschema.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -159,9 +161,12 @@ Info readManifest(const QString &folder)
 
 const QStringList &tableFiles()
 {
-    static const QStringList files{u"Tmb_Land.db"_s, u"Tmb_Mark.DB"_s, u"Tmb_Kata.db"_s,
-                                   u"Tmb_Seri.db"_s, u"Tmb_Farv.db"_s, u"Tmb_Art.db"_s,
-                                   u"Tmb_Type.db"_s, u"Tmb_Kval.db"_s, u"Config.DB"_s};
+    static const QStringList files = [] {
+        QStringList names;
+        for (const TTableDef *table : CollectionSchema::all())
+            names.append(table->fileName);
+        return names;
+    }();
     return files;
 }
 

@@ -48,7 +48,7 @@ QList<Info> list(const QString &folder);
 // are never removed.
 void rotate(const QString &folder, int keep);
 
-// The names of the table files a collection consists of.
+// The names of the table files a collection consists of, as the collection defines them.
 const QStringList &tableFiles();
 
 } // namespace Backup

@@ -316,12 +316,21 @@ QString TMainForm::programFolder() const
     return QFileInfo(m_picturesFolder).absolutePath();
 }
 
+namespace {
+// Where the backup folder chosen last is remembered.
+constexpr char16_t kBackupFolderKey[] = u"Sikkerhedskopi/Mappe";
+} // namespace
+
+QSettings TMainForm::settings() const
+{
+    return QSettings(QDir(programFolder()).filePath(u"Albumino.ini"_s), QSettings::IniFormat);
+}
+
 QString TMainForm::backupFolder() const
 {
-    const QSettings settings(QDir(programFolder()).filePath(u"Albumino.ini"_s),
-                             QSettings::IniFormat);
-    return settings
-        .value(u"Sikkerhedskopi/Mappe"_s, QDir(programFolder()).filePath(u"Sikkerhedskopier"_s))
+    return settings()
+        .value(QString::fromUtf16(kBackupFolderKey),
+               QDir(programFolder()).filePath(u"Sikkerhedskopier"_s))
         .toString();
 }
 
@@ -337,8 +346,7 @@ void TMainForm::Sikkerhedskopi1Click()
     const QString folder = Messages::chooseFolder(this, texts.backupFolderTitle, start);
     if (folder.isEmpty())
         return;
-    QSettings(QDir(programFolder()).filePath(u"Albumino.ini"_s), QSettings::IniFormat)
-        .setValue(u"Sikkerhedskopi/Mappe"_s, folder);
+    settings().setValue(QString::fromUtf16(kBackupFolderKey), folder);
     const Backup::Info info = Backup::write(TDM::dataFolderPath(), m_picturesFolder, folder, false);
     Messages::showInformation(texts.backupDone.arg(QDir::toNativeSeparators(info.folder))
                                   .arg(info.stamps)

@@ -19,6 +19,7 @@ class TDBLookupComboBox;
 class QAction;
 class QLabel;
 class QRadioButton;
+class QSettings;
 enum class TNavigateBtn;
 enum class Language;
 
@@ -109,6 +110,8 @@ private:
     void saveEveryPendingEdit();
     // The program's folder: where the pictures folder, the settings and backups are.
     QString programFolder() const;
+    // The program's own settings beside it (the backup folder chosen last).
+    QSettings settings() const;
     QString backupFolder() const;
     void makeAutomaticBackup();
     // The window with its frame, as the configuration stores it.
